@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# glORBE's set-up and build commands. See README.md.
+#
+#   ./glorbe.sh play [SECONDS]   install, build, build the show, play it
+#   ./glorbe.sh test             install, build, run the whole test suite
+#   ./glorbe.sh sanitize         unit tests built with ASan and UBSan
+#   ./glorbe.sh install | build  the single steps
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+BUILD="$ROOT/build"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev zlib1g-dev libx11-dev libxrandr-dev
+  libmpg123-dev libsdl2-dev libfltk1.3-dev libmp3lame-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick python3 zip unzip ffmpeg
+)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$BUILD" -j "$JOBS"
+}
+
+run_tests() {
+  cd "$BUILD"
+  # Unit and GL tests share one virtual X server; end-to-end tests start their own.
+  xvfb-run -a -s "-screen 0 1024x768x24" ctest -j "$JOBS" --output-on-failure
+}
+
+sanitize() {
+  local dir="$ROOT/build-sanitize"
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLORBE_SANITIZE=ON \
+    -DGLORBE_BUILD_SHOW=OFF -DGLORBE_BENCH=OFF -DGLORBE_SHOW_DIR="$dir/show"
+  cmake --build "$dir" -j "$JOBS" --target glorbe_unit_tests
+  cd "$dir"
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest -j "$JOBS" -L unit --output-on-failure
+}
+
+case "${1:-}" in
+  install) install_packages ;;
+  build) install_packages && build ;;
+  play)
+    shift
+    install_packages
+    build
+    cd "$ROOT/show"
+    exec "$BUILD/glorbe" "$@"
+    ;;
+  test) install_packages && build && run_tests ;;
+  sanitize) install_packages && sanitize ;;
+  *)
+    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

@@ -1,0 +1,47 @@
+// The runtime core: start-up order, sound start and stop, the frame driver
+// and the loading phase.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace glorbe {
+
+struct SoundStream;
+
+inline constexpr const char* kMusicFile = "quendar.mp3";
+inline constexpr const char* kArchiveFile = "velk.dat";
+inline constexpr const char* kSoundCaption = "FMOD Error";
+inline constexpr const char* kSoundInitText = "Couldn't init FMOD!";
+inline constexpr const char* kMusicLoadText = "Couldn't load quendar.mp3!";
+inline constexpr const char* kMusicPlayText = "Couldn't play quendar.mp3!";
+inline constexpr const char* kMusicSyncText = "Couldn't get time synced with Muzik!";
+inline constexpr unsigned kStencilDisplayMode = 32;  // GLUT_STENCIL
+
+struct CoreState {
+  std::vector<std::string> commandLine;  // arguments after the program name
+  bool overlayEnabled = false;
+  std::array<GLuint, 5> loaderTextures{};
+  SoundStream* music = nullptr;
+  int musicChannel = -1;
+};
+
+extern CoreState core;
+
+// The player: start-up, then the GLUT main loop. Returns only if the loop does.
+int runPlayer(int argc, char** argv);
+
+void initSound();
+void startMusic();
+void shutdownSound();
+void setBaseGlState();
+
+void onKeyboard(unsigned char key, int x, int y);
+void onDisplay();
+
+void runLoadingPhase();
+
+}  // namespace glorbe

@@ -1,0 +1,7 @@
+#include "core/engine_settings.h"
+
+namespace glorbe {
+
+EngineSettings engineSettings;
+
+}  // namespace glorbe

@@ -1,0 +1,110 @@
+// The frame driver: the first display callback loads everything and starts
+// the music; every later one turns the music position into the demo time,
+// ends the show at its end, and runs the timeline for the tick.
+#include <GL/freeglut.h>
+
+#include "core/core.h"
+#include "core/demo_clock.h"
+#include "core/overlay.h"
+#include "platform/exit_procedures.h"
+#include "platform/message_box.h"
+#include "platform/monotonic_clock.h"
+#include "platform/sound.h"
+#include "sequencer/sequence_script.h"
+
+namespace glorbe {
+
+CoreState core;
+
+void setBaseGlState() {
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_COLOR_MATERIAL);
+  glHint(GL_FOG_HINT, GL_FASTEST);
+  glFogi(GL_FOG_MODE, GL_LINEAR);
+  glClearStencil(0);
+  glClearColor(0.0f, 0.0f, 0.25f, 0.0f);
+  glDisable(GL_STENCIL_TEST);
+  for (int i = 0; i < 3; ++i) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glFlush();
+  }
+}
+
+void onKeyboard(unsigned char key, int, int) {
+  switch (keyAction(key)) {
+    case KeyAction::Quit:
+      endProgram(0);
+    case KeyAction::ToggleOverlay:
+      core.overlayEnabled = !core.overlayEnabled;
+      break;
+    case KeyAction::None:
+      break;
+  }
+}
+
+namespace {
+
+// A channel that never reports playing would hold the first frame forever;
+// after this long the frame driver's own end test takes over.
+constexpr double kStartWaitLimitMs = 5000.0;
+
+void firstFrame() {
+  runLoadingPhase();
+  sequenceScript.startTick = resolveStartTick(core.commandLine, sequenceScript.startTick, sequenceScript.endTick);
+
+  startMusic();
+  registerExitProcedure(shutdownSound);
+
+  demoClock.currentTick = sequenceScript.startTick;
+  demoClock.fpsLastMs = msFromTicks(sequenceScript.startTick);
+  demoClock.fpsText = "thinking!";
+
+  const double waitStart = monotonicMs();
+  while (!soundIsPlaying(core.musicChannel) && monotonicMs() - waitStart < kStartWaitLimitMs) {
+  }
+  soundSetTimeMs(core.music, demoClock.fpsLastMs);
+  // Wait until the music has reached a position of at least one tick, so the
+  // first drawn frame does not read tick 0 while the music plays.
+  while (soundIsPlaying(core.musicChannel) && ticksFromMs(soundGetTimeMs(core.music)) <= 0 &&
+         monotonicMs() - waitStart < kStartWaitLimitMs) {
+  }
+  demoClock.firstFrame = false;
+}
+
+}  // namespace
+
+void onDisplay() {
+  if (demoClock.firstFrame) {
+    firstFrame();
+    return;
+  }
+  demoClock.previousTick = demoClock.currentTick;
+  const int32_t ms = soundGetTimeMs(core.music);
+  demoClock.currentTick = ticksFromMs(ms);
+
+  switch (frameOutcome(demoClock.currentTick, sequenceScript.endTick, soundIsPlaying(core.musicChannel))) {
+    case FrameOutcome::End:
+      endProgram(0);
+    case FrameOutcome::SyncLost:
+      showMessageBox(kSoundCaption, kMusicSyncText);
+      soundClose();
+      endProgram(0);
+    case FrameOutcome::Draw:
+      break;
+  }
+
+  runSequence(sequenceScript, demoClock.currentTick, demoClock.previousTick, true, 0, 15);
+
+  if (core.overlayEnabled) {
+    drawStatisticsOverlay(ms);
+  } else {
+    demoClock.fpsLastMs = ms;
+  }
+  demoClock.totalFrames += 1;
+  glutSwapBuffers();
+}
+
+}  // namespace glorbe

@@ -1,0 +1,88 @@
+// Stroke-font text and the statistics overlay.
+#include "core/overlay.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+
+#include "core/demo_clock.h"
+#include "display/display_caps.h"
+#include "sequencer/sequence_script.h"
+
+namespace glorbe {
+
+void drawOverlayText(const std::string& text, float x, float y, float scaleX, float scaleY, float r, float g,
+                     float b) {
+  const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+  const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
+  GLint matrixMode = GL_MODELVIEW;
+  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+  GLfloat colour[4] = {1, 1, 1, 1};
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_LIGHTING);
+  glColor4f(r, g, b, 1.0f);
+
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(x, y, 0.0f);
+  glScalef(scaleX, scaleY, 1.0f);
+  for (unsigned char c : text) glutStrokeCharacter(GLUT_STROKE_ROMAN, c);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+
+  glColor4f(colour[0], colour[1], colour[2], 1.0f);
+  glMatrixMode(static_cast<GLenum>(matrixMode));
+  if (lighting) glEnable(GL_LIGHTING);
+  if (texturing) glEnable(GL_TEXTURE_2D);
+}
+
+std::string formatRate(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+void drawStatisticsOverlay(int32_t ms) {
+  glEnable(GL_LINE_SMOOTH);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+  auto line = [](float y, const std::string& text) {
+    drawOverlayText(text, 0.01f, y, 0.00018f, 0.00018f, 1.0f, 1.0f, 1.0f);
+  };
+  line(0.29f, "time" + std::to_string(ms) + "," + std::to_string(demoClock.streamLengthMs));
+  line(0.25f, "stencil" + std::to_string(glutGet(GLUT_WINDOW_STENCIL_SIZE)));
+  line(0.21f, "maxtexsize" + std::to_string(displayCaps.maxTextureSize));
+  line(0.17f, "objpolys" + std::to_string(frameStats.objpolys));
+  frameStats.objpolys = 0;
+  line(0.13f, "parsys" + std::to_string(frameStats.parsys));
+  frameStats.parsys = 0;
+  line(0.09f, "objs" + std::to_string(frameStats.objs));
+  frameStats.objs = 0;
+
+  // No music time since the start position yet: the average is taken as 0.
+  const int32_t sinceStart = ms - msFromTicks(sequenceScript.startTick);
+  const double average = sinceStart != 0 ? demoClock.totalFrames * 1000.0 / sinceStart : 0.0;
+  line(0.01f, "avfps" + formatRate(average));
+
+  demoClock.fpsFrames += 1;
+  if (demoClock.fpsLastMs + 1000 < ms) {
+    demoClock.fpsText = formatRate(demoClock.fpsFrames * 1000.0 / (ms - demoClock.fpsLastMs));
+    demoClock.fpsLastMs = ms;
+    demoClock.fpsFrames = 0;
+  }
+  line(0.05f, "fps" + demoClock.fpsText);
+
+  glDisable(GL_LINE_SMOOTH);
+  glDisable(GL_BLEND);
+}
+
+}  // namespace glorbe

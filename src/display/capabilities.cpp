@@ -1,0 +1,76 @@
+// Probing the GL implementation into DisplayCaps.
+#include <GL/freeglut.h>
+
+#include "core/engine_settings.h"
+#include "display/display.h"
+#include "platform/gl_platform.h"
+#include "platform/message_box.h"
+
+namespace glorbe {
+
+DisplayCaps displayCaps;
+ProjectionSettings projectionSettings;
+
+std::vector<CapabilityWarning> computeCapabilityFlags(const CapabilityInputs& in,
+                                                      const std::function<bool(const char*)>& extensionSupported,
+                                                      DisplayCaps& caps) {
+  std::vector<CapabilityWarning> warnings;
+  caps.hardwareAccelerated = !isSoftwareRenderer(in.vendor, in.renderer);
+  if (!caps.hardwareAccelerated) warnings.push_back({"Warning", kSoftwareRendererText});
+
+  if (caps.hardwareAccelerated) {
+    caps.mipMinFilter = in.trilinear ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+    caps.plainFilter = GL_LINEAR;
+  } else {
+    caps.mipMinFilter = GL_NEAREST;
+    caps.plainFilter = GL_NEAREST;
+  }
+
+  caps.hasTexEnvCombine = extensionSupported("GL_EXT_texture_env_combine");
+  caps.hasTexEnvAdd = extensionSupported("GL_EXT_texture_env_add") || extensionSupported("GL_ARB_texture_env_add");
+  const bool compressionAvailable = extensionSupported("GL_ARB_texture_compression");
+  if (in.compression && !compressionAvailable) warnings.push_back({"Warning", kCompressionUnsupportedText});
+  caps.useCompression = in.compression && compressionAvailable;
+  return warnings;
+}
+
+namespace {
+const char* glString(GLenum name) {
+  const GLubyte* s = glGetString(name);
+  return s != nullptr ? reinterpret_cast<const char*>(s) : "";
+}
+}  // namespace
+
+void checkCapabilities() {
+  CapabilityInputs in;
+  in.vendor = glString(GL_VENDOR);
+  in.renderer = glString(GL_RENDERER);
+  in.trilinear = engineSettings.trilinear;
+  in.compression = engineSettings.compression;
+
+  DisplayCaps caps;
+  const auto warnings = computeCapabilityFlags(
+      in, [](const char* ext) { return glutExtensionSupported(ext) != 0; }, caps);
+
+  // The software-renderer warning comes first, before the entry points are
+  // looked up; the compression warning after the extension queries.
+  size_t shown = 0;
+  if (!caps.hardwareAccelerated) showMessageBox(warnings[shown].caption, warnings[shown].text), ++shown;
+
+  caps.lockArraysFn = reinterpret_cast<PFNGLLOCKARRAYSEXTPROC>(glProcAddress("glLockArraysEXT"));
+  caps.unlockArraysFn = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(glProcAddress("glUnlockArraysEXT"));
+  caps.hasLockArrays = glProcAddress("glLockArraysEXT") != nullptr && glProcAddress("glUnlockArraysEXT") != nullptr;
+  caps.clientActiveTextureFn =
+      reinterpret_cast<PFNGLCLIENTACTIVETEXTUREARBPROC>(glProcAddress("glClientActiveTextureARB"));
+  caps.activeTextureFn = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(glProcAddress("glActiveTextureARB"));
+  caps.hasMultitexture = caps.clientActiveTextureFn != nullptr && caps.activeTextureFn != nullptr;
+
+  for (; shown < warnings.size(); ++shown) showMessageBox(warnings[shown].caption, warnings[shown].text);
+
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  caps.maxTextureSize = maxSize;
+  displayCaps = caps;
+}
+
+}  // namespace glorbe

@@ -1,0 +1,39 @@
+// The fixed GL state every frame relies on, and the reshape and idle callbacks.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include "display/display.h"
+
+namespace glorbe {
+
+void initGlState() {
+  glutSetCursor(GLUT_CURSOR_NONE);
+  if (displayCaps.hardwareAccelerated) glShadeModel(GL_SMOOTH);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  if (displayCaps.useCompression) glHint(GL_TEXTURE_COMPRESSION_HINT_ARB, GL_NICEST);
+  glPolygonMode(GL_FRONT, GL_FILL);
+  glFrontFace(GL_CCW);
+  glCullFace(GL_BACK);
+  glEnable(GL_CULL_FACE);
+  glEnable(GL_DITHER);
+  glutReshapeFunc(onReshape);
+  glutIdleFunc(onIdle);
+}
+
+void onReshape(int width, int height) {
+  GLint matrixMode = GL_MODELVIEW;
+  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+  if (height == 0) height = 1;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, kProjectionAspect, 0.1, projectionSettings.farPlane);
+  glMatrixMode(static_cast<GLenum>(matrixMode));
+}
+
+void onIdle() { glutPostRedisplay(); }
+
+}  // namespace glorbe

@@ -1,0 +1,28 @@
+// Number conversion of script values: signed decimal integers, reals with "."
+// as the decimal separator whatever the locale, and flags (reals, nonzero is
+// true). A value that is not a number is fatal: a message box names the value
+// and the file it came from, then the program ends with exit code 1.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace glorbe {
+
+// Non-fatal forms: nothing when the text is not a valid number.
+std::optional<int32_t> parseInteger(const std::string& text);
+std::optional<long double> parseReal(const std::string& text);
+
+// Fatal forms; `source` names the file (or "command line") in the message.
+int32_t convertInteger(const std::string& text, const std::string& source);
+long double convertReal(const std::string& text, const std::string& source);
+float convertFloat(const std::string& text, const std::string& source);
+bool convertFlag(const std::string& text, const std::string& source);
+
+// The message of the fatal conversion error.
+std::string conversionErrorText(const std::string& text, const std::string& source);
+
+[[noreturn]] void fatalConversionError(const std::string& text, const std::string& source);
+
+}  // namespace glorbe

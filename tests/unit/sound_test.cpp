@@ -1,0 +1,91 @@
+// The sound layer on the no-sound output, with a stream made at test time.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "audio/mp3_writer.h"
+#include "audio/test_tune.h"
+#include "platform/monotonic_clock.h"
+#include "platform/sound.h"
+#include "test_files.h"
+
+namespace glorbe {
+namespace {
+
+class NoSoundStream : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(tools::writeMp3(dir.file("tune.mp3"), tools::renderTestTune(2.0, 44100), 44100, 192, error)) << error;
+    ASSERT_TRUE(soundSetOutput(SoundOutputNone));
+    ASSERT_TRUE(soundInit(44100, 4));
+    stream = soundOpenStream(dir.file("tune.mp3"));
+    ASSERT_NE(stream, nullptr);
+  }
+  void TearDown() override { soundClose(); }
+
+  testing::ScratchDir dir;
+  SoundStream* stream = nullptr;
+};
+
+TEST_F(NoSoundStream, LengthIsExact) {
+  // 2 s of samples; the encoder's padding is removed by the gapless info.
+  EXPECT_EQ(soundGetLengthMs(stream), 2000);
+}
+
+TEST_F(NoSoundStream, PositionFollowsTheMonotonicClock) {
+  const int channel = soundPlayStream(-1, stream);
+  ASSERT_EQ(channel, 0);
+  EXPECT_TRUE(soundIsPlaying(channel));
+  const double start = monotonicMs();
+  const int startPos = soundGetTimeMs(stream);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const int pos = soundGetTimeMs(stream);
+  const double elapsed = monotonicMs() - start;
+  EXPECT_NEAR(pos - startPos, elapsed, 5.0);
+}
+
+TEST_F(NoSoundStream, SeekAndEnd) {
+  const int channel = soundPlayStream(-1, stream);
+  ASSERT_TRUE(soundSetTimeMs(stream, 1900));
+  const int pos = soundGetTimeMs(stream);
+  EXPECT_GE(pos, 1900);
+  EXPECT_LT(pos, 1950);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_FALSE(soundIsPlaying(channel));
+  EXPECT_EQ(soundGetTimeMs(stream), 2000) << "the position stops at the length";
+}
+
+TEST_F(NoSoundStream, NeverStepsBackWhilePlaying) {
+  soundPlayStream(-1, stream);
+  int last = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const int now = soundGetTimeMs(stream);
+    ASSERT_GE(now, last);
+    last = now;
+  }
+}
+
+TEST_F(NoSoundStream, ChannelsAndBadStreams) {
+  EXPECT_EQ(soundPlayStream(-1, nullptr), -1);
+  EXPECT_EQ(soundPlayStream(7, stream), -1) << "only four channels";
+  EXPECT_EQ(soundOpenStream(dir.file("missing.mp3")), nullptr);
+  dir.write("noise.mp3", std::string(5000, '\x55'));
+  EXPECT_EQ(soundOpenStream(dir.file("noise.mp3")), nullptr);
+  EXPECT_FALSE(soundIsPlaying(3));
+  EXPECT_FALSE(soundIsPlaying(-1));
+}
+
+TEST(SoundLayer, OutputChoiceAndInitOrder) {
+  EXPECT_FALSE(soundSetOutput(4));
+  EXPECT_FALSE(soundSetOutput(-1));
+  EXPECT_EQ(soundOpenStream("whatever.mp3"), nullptr) << "nothing opens before init";
+  ASSERT_TRUE(soundSetOutput(SoundOutputNone));
+  ASSERT_TRUE(soundInit(44100, 4));
+  EXPECT_FALSE(soundSetOutput(SoundOutputAlsa)) << "the output is fixed once initialised";
+  EXPECT_FALSE(soundInit(44100, 4));
+  soundClose();
+}
+
+}  // namespace
+}  // namespace glorbe
