@@ -34,6 +34,12 @@ extern CoreState core;
 // The player: start-up, then the GLUT main loop. Returns only if the loop does.
 int runPlayer(int argc, char** argv);
 
+// Start-up steps shared by the player and the offline renderer: the
+// process-wide initial values, and (once the display is open) the fixed GL
+// state, the base GL state, the archive and the loading-screen images.
+void initProcessState(int argc, char** argv);
+void prepareDrawing();
+
 void initSound();
 void startMusic();
 void shutdownSound();

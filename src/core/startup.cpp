@@ -1,5 +1,6 @@
-// The player's start-up order: launcher and display, sound, fixed GL state,
-// archive, loading-screen images, callbacks, main loop.
+// The player's start-up order: process state, launcher and display, sound,
+// fixed GL state, archive, loading-screen images, callbacks, main loop.
+// The offline renderer shares every step but the launcher and the sound.
 #include <GL/freeglut.h>
 
 #include "core/core.h"
@@ -9,18 +10,25 @@
 
 namespace glorbe {
 
-int runPlayer(int argc, char** argv) {
+void initProcessState(int argc, char** argv) {
   static int glutArgc = 0;
   glutArgc = argc;
   core.commandLine.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   core.overlayEnabled = false;
   engineSettings = EngineSettings{};
   setDisplayArguments(&glutArgc, argv);
+}
 
-  runLauncher(kStencilDisplayMode);
-  initSound();
+void prepareDrawing() {
   initGlState();
   setBaseGlState();
+}
+
+int runPlayer(int argc, char** argv) {
+  initProcessState(argc, argv);
+  runLauncher(kStencilDisplayMode);
+  initSound();
+  prepareDrawing();
 
   glutKeyboardFunc(onKeyboard);
   glutDisplayFunc(onDisplay);
