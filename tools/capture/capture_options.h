@@ -1,0 +1,52 @@
+// glorbe-render's command line and its frame clock.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glorbe::tools {
+
+enum class CaptureOutput { Frames, Video, FrameAt };
+
+struct CaptureOptions {
+  int width = 800;
+  int height = 600;
+  int fps = 60;
+  std::optional<double> from;  // seconds; the timeline's start when absent
+  std::optional<double> to;    // seconds; the timeline's end when absent
+  CaptureOutput output = CaptureOutput::Frames;
+  std::string path;        // DIR, FILE or OUT.png
+  double frameAt = 0.0;    // seconds, for FrameAt
+};
+
+inline constexpr const char* kCaptureUsage =
+    "usage: glorbe-render [--size WxH] [--fps N] [--from S] [--to S]\n"
+    "                     (--frames DIR | --video FILE | --frame-at S OUT.png)\n"
+    "Renders the show in the current folder (velk.dat, quendar.mp3) frame by frame.\n"
+    "  --size WxH       picture size, default 800x600\n"
+    "  --fps N          frames per second, 1 to 240, default 60\n"
+    "  --from S         start second, default the timeline's start\n"
+    "  --to S           last second, default the timeline's end\n"
+    "  --frames DIR     one PNG per frame: DIR/frame_000000.png ...\n"
+    "  --video FILE     a video with the music, encoded by ffmpeg\n"
+    "  --frame-at S OUT.png  only the frame at second S, after all frames before it\n";
+
+// Parses the arguments after the program name. False with error set for a
+// bad or missing option.
+bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error);
+
+// The tick frame n shows: start + round(n * 60 / fps), ties to even.
+int32_t captureTick(int32_t startTick, int64_t frame, int fps);
+
+// The number of frames whose tick lies within start..lastTick (inclusive).
+int64_t captureFrameCount(int32_t startTick, int32_t lastTick, int fps);
+
+// The first frame whose tick is at or after `tick` (tick >= startTick).
+int64_t captureFrameAtTick(int32_t startTick, int32_t tick, int fps);
+
+// Seconds to ticks as the timeline counts them (× 60, rounded), saturating.
+int32_t secondsToTick(double seconds);
+
+}  // namespace glorbe::tools

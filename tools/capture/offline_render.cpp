@@ -1,0 +1,196 @@
+// The offline renderer starts like the player (windowed display of the
+// chosen size, capabilities, fixed GL state, archive, loading phase) but with
+// no launcher and no sound device. Its clock is the frame counter, so every
+// run of the same show and options gives the same pixels; the wall clock
+// only feeds the progress line.
+#include "capture/offline_render.h"
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture/capture_options.h"
+#include "core/core.h"
+#include "core/demo_clock.h"
+#include "core/engine_settings.h"
+#include "display/display.h"
+#include "image_io/png_file.h"
+#include "platform/message_box.h"
+#include "platform/sound.h"
+#include "sequencer/sequence_script.h"
+
+namespace glorbe::tools {
+
+namespace {
+
+int fail(const std::string& message, int code) {
+  std::fprintf(stderr, "glorbe-render: %s\n", message.c_str());
+  return code;
+}
+
+void noDisplay() {}
+
+// Lets GLUT map the window and deliver its first reshape.
+void settleWindow() {
+  for (int i = 0; i < 10; ++i) glutMainLoopEvent();
+}
+
+bool readFrame(int width, int height, PngImage& image) {
+  image.width = width;
+  image.height = height;
+  image.channels = 3;
+  image.pixels.resize(static_cast<size_t>(width) * height * 3);
+  std::vector<uint8_t> rows(image.pixels.size());
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+  const size_t stride = static_cast<size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(rows.data() + stride * (height - 1 - y), stride, image.pixels.data() + stride * y);
+  }
+  return glGetError() == GL_NO_ERROR;
+}
+
+bool ffmpegAvailable() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+
+std::string shellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class Progress {
+ public:
+  explicit Progress(int64_t total) : total_(total), start_(Clock::now()), last_(start_) {}
+  void update(int64_t done, bool final = false) {
+    const auto now = Clock::now();
+    if (!final && now - last_ < std::chrono::milliseconds(250)) return;
+    last_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double rate = seconds > 0 ? done / seconds : 0.0;
+    const double left = rate > 0 ? (total_ - done) / rate : 0.0;
+    std::fprintf(stderr, "\rframe %lld of %lld  %.1f frames/s  %d:%02d left   ", static_cast<long long>(done),
+                 static_cast<long long>(total_), rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+    if (final) std::fprintf(stderr, "\n");
+    std::fflush(stderr);
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  int64_t total_;
+  Clock::time_point start_, last_;
+};
+
+}  // namespace
+
+int runOfflineRender(int argc, char** argv) {
+  CaptureOptions options;
+  std::string error;
+  if (!parseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    std::fprintf(stderr, "glorbe-render: %s\n%s", error.c_str(), kCaptureUsage);
+    return 2;
+  }
+  if (options.output == CaptureOutput::Video && !ffmpegAvailable()) {
+    return fail("--video needs ffmpeg, which is not installed (Debian package \"ffmpeg\")", 1);
+  }
+
+  char* glutArgv[] = {argv[0], nullptr};
+  initProcessState(1, glutArgv);
+  setMessageBoxUnattended(true);
+  engineSettings.width = options.width;
+  engineSettings.height = options.height;
+  engineSettings.bits = 32;
+  engineSettings.fullscreen = false;
+  setupDisplay(options.width, options.height, 32, false, kStencilDisplayMode);
+  glutDisplayFunc(noDisplay);
+  settleWindow();
+  if (glutGet(GLUT_WINDOW_WIDTH) != options.width || glutGet(GLUT_WINDOW_HEIGHT) != options.height) {
+    return fail("the screen cannot hold a " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                    " window",
+                1);
+  }
+
+  // The music's length without a sound device (shown by the overlay).
+  soundSetOutput(SoundOutputNone);
+  if (soundInit(44100, 4)) {
+    SoundStream* music = soundOpenStream(kMusicFile);
+    if (music != nullptr) demoClock.streamLengthMs = soundGetLengthMs(music);
+    else if (options.output == CaptureOutput::Video) return fail("no music: cannot read quendar.mp3", 1);
+  }
+
+  prepareDrawing();
+  onReshape(options.width, options.height);
+  runLoadingPhase();
+
+  const int32_t startTick = options.from ? secondsToTick(*options.from) : sequenceScript.startTick;
+  int32_t lastTick = sequenceScript.endTick;
+  if (options.to) lastTick = std::min(lastTick, secondsToTick(*options.to));
+  if (startTick > sequenceScript.endTick) {
+    return fail("--from lies past the end of the show (" + std::to_string(sequenceScript.endTick / 60.0) + " s)", 2);
+  }
+  int64_t frames = captureFrameCount(startTick, lastTick, options.fps);
+  int64_t wanted = -1;
+  if (options.output == CaptureOutput::FrameAt) {
+    const int32_t at = secondsToTick(options.frameAt);
+    if (at < startTick || at > lastTick) return fail("--frame-at lies outside the rendered part of the show", 2);
+    wanted = captureFrameAtTick(startTick, at, options.fps);
+    frames = wanted + 1;
+  }
+  if (frames <= 0) return fail("nothing to render", 2);
+
+  FILE* video = nullptr;
+  if (options.output == CaptureOutput::Frames) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.path, ec);
+    if (!std::filesystem::is_directory(options.path)) return fail("cannot make the folder " + options.path, 1);
+  } else if (options.output == CaptureOutput::Video) {
+    char start[32];
+    std::snprintf(start, sizeof start, "%.6f", startTick / 60.0);
+    const std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
+                                std::to_string(options.width) + "x" + std::to_string(options.height) + " -r " +
+                                std::to_string(options.fps) + " -i - -ss " + start + " -i " + kMusicFile +
+                                " -map 0:v -map 1:a -c:v libx264 -pix_fmt yuv420p -crf 18 -c:a aac -b:a 192k"
+                                " -shortest " +
+                                shellQuote(options.path);
+    video = popen(command.c_str(), "w");
+    if (video == nullptr) return fail("cannot start ffmpeg", 1);
+  }
+
+  demoClock.firstFrame = false;
+  demoClock.currentTick = startTick;
+  Progress progress(frames);
+  PngImage image;
+  for (int64_t n = 0; n < frames; ++n) {
+    demoClock.previousTick = demoClock.currentTick;
+    demoClock.currentTick = captureTick(startTick, n, options.fps);
+    runSequence(sequenceScript, demoClock.currentTick, demoClock.previousTick, true, 0, 15);
+    demoClock.totalFrames += 1;
+    const bool keep = options.output != CaptureOutput::FrameAt || n == wanted;
+    if (keep) {
+      if (!readFrame(options.width, options.height, image)) return fail("cannot read the frame back", 1);
+      if (options.output == CaptureOutput::Frames) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(n));
+        if (!writePng((std::filesystem::path(options.path) / name).string(), image, error)) return fail(error, 1);
+      } else if (options.output == CaptureOutput::Video) {
+        if (std::fwrite(image.pixels.data(), 1, image.pixels.size(), video) != image.pixels.size()) {
+          pclose(video);
+          return fail("ffmpeg stopped taking frames", 1);
+        }
+      } else if (!writePng(options.path, image, error)) {
+        return fail(error, 1);
+      }
+    }
+    glutSwapBuffers();
+    progress.update(n + 1);
+  }
+  progress.update(frames, true);
+  if (video != nullptr && pclose(video) != 0) return fail("ffmpeg failed to write " + options.path, 1);
+  return 0;
+}
+
+}  // namespace glorbe::tools
