@@ -9,6 +9,10 @@ const std::vector<ToolCommand>& toolCommands() {
   static const std::vector<ToolCommand> commands = {
       {"mp3", "glorbe-tool mp3 tune OUT.mp3 [--seconds S]   a short generated tune, 44.1 kHz stereo, 192 kbit/s",
        runMp3Command},
+      {"music",
+       "glorbe-tool music render SCORE OUT.mp3 [--wav OUT.wav]   the synthesizer: a score to 44.1 kHz stereo, 192 kbit/s\n"
+       "glorbe-tool music info SCORE                             tempo, bars, length and section start times",
+       runMusicCommand},
   };
   return commands;
 }

@@ -23,5 +23,6 @@ const ToolCommand& findToolCommand(const char* name);
 
 // The commands.
 int runMp3Command(const Args& args);
+int runMusicCommand(const Args& args);
 
 }  // namespace glorbe::tools
