@@ -13,6 +13,9 @@ const std::vector<ToolCommand>& toolCommands() {
        "glorbe-tool music render SCORE OUT.mp3 [--wav OUT.wav]   the synthesizer: a score to 44.1 kHz stereo, 192 kbit/s\n"
        "glorbe-tool music info SCORE                             tempo, bars, length and section start times",
        runMusicCommand},
+      {"art",
+       "glorbe-tool art KIND WxH OUT.png [--text TEXT]   a picture drawn from code (kinds: glorbe-tool art list)",
+       runArtCommand},
   };
   return commands;
 }

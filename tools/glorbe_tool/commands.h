@@ -24,5 +24,6 @@ const ToolCommand& findToolCommand(const char* name);
 // The commands.
 int runMp3Command(const Args& args);
 int runMusicCommand(const Args& args);
+int runArtCommand(const Args& args);
 
 }  // namespace glorbe::tools
