@@ -15,6 +15,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -23,19 +24,26 @@
 
 namespace glorbe {
 
+// Fields the audio callback shares with the main thread are atomics. The
+// callback writes its timing pair (baseFrame, baseTimeMs) under a sequence
+// counter, so that the main thread reads a consistent pair without taking the
+// device lock: polling the position in a tight loop must never starve the
+// callback. Changes from the main thread (play, seek, pan) take the device
+// lock, which the callback holds while it runs.
 struct SoundStream {
   int rate = 44100;
   int64_t lengthFrames = 0;
   std::vector<int16_t> pcm;  // interleaved stereo; empty on the no-sound output
 
-  int64_t cursor = 0;        // next frame handed to the device (or base on no sound)
-  bool playing = false;
+  std::atomic<int64_t> cursor{0};  // next frame handed to the device (or base on no sound)
+  std::atomic<bool> playing{false};
+  std::atomic<int> pan{-1};
   int channel = -1;
-  int pan = -1;
 
-  int64_t baseFrame = 0;     // frame heard at baseTimeMs
-  double baseTimeMs = 0.0;
-  int64_t lastReported = 0;  // keeps the reported position monotonic
+  std::atomic<uint32_t> timingSequence{0};  // odd while the pair below is written
+  std::atomic<int64_t> baseFrame{0};        // frame heard at baseTimeMs
+  std::atomic<double> baseTimeMs{0.0};
+  int64_t lastReported = 0;  // main thread only: keeps the reported position monotonic
 };
 
 namespace {
@@ -64,23 +72,47 @@ void unlock() {
   if (hasDevice()) SDL_UnlockAudioDevice(sound.device);
 }
 
-// Frame being heard now, without the monotonic clamp. Caller holds the lock.
+// Writers are serialised by the device lock (or are the only thread).
+void setTiming(SoundStream& s, int64_t frame, double timeMs) {
+  s.timingSequence.fetch_add(1, std::memory_order_acq_rel);
+  s.baseFrame.store(frame, std::memory_order_relaxed);
+  s.baseTimeMs.store(timeMs, std::memory_order_relaxed);
+  s.timingSequence.fetch_add(1, std::memory_order_release);
+}
+
+void readTiming(const SoundStream& s, int64_t& frame, double& timeMs) {
+  for (;;) {
+    const uint32_t before = s.timingSequence.load(std::memory_order_acquire);
+    frame = s.baseFrame.load(std::memory_order_relaxed);
+    timeMs = s.baseTimeMs.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if ((before & 1) == 0 && s.timingSequence.load(std::memory_order_relaxed) == before) return;
+  }
+}
+
+// Frame being heard now, without the monotonic clamp.
 int64_t interpolatedFrame(const SoundStream& s) {
-  if (!s.playing) return s.cursor;
-  const double elapsedMs = monotonicMs() - s.baseTimeMs;
-  int64_t frame = s.baseFrame + static_cast<int64_t>(elapsedMs * s.rate / 1000.0);
-  if (hasDevice()) frame = std::min(frame, s.cursor);
+  const int64_t cursor = s.cursor.load(std::memory_order_acquire);
+  if (!s.playing.load(std::memory_order_acquire)) return cursor;
+  int64_t base = 0;
+  double baseTime = 0.0;
+  readTiming(s, base, baseTime);
+  const double elapsedMs = monotonicMs() - baseTime;
+  int64_t frame = base + static_cast<int64_t>(elapsedMs * s.rate / 1000.0);
+  if (hasDevice()) frame = std::min(frame, cursor);
   return std::clamp<int64_t>(frame, 0, s.lengthFrames);
 }
 
-// Reported position; also notices the end of the stream. Caller holds the lock.
+// Reported position (main thread); also notices the end of the stream.
 int64_t currentFrame(SoundStream& s) {
-  if (!s.playing) return s.cursor;
+  if (!s.playing.load(std::memory_order_acquire)) return s.cursor.load(std::memory_order_acquire);
   const int64_t frame = std::max(interpolatedFrame(s), s.lastReported);
   s.lastReported = frame;
   if (frame >= s.lengthFrames) {
-    s.playing = false;
-    s.cursor = s.lengthFrames;  // a stopped stream rests at its end
+    lock();
+    s.playing.store(false, std::memory_order_release);
+    s.cursor.store(s.lengthFrames, std::memory_order_release);  // a stopped stream rests at its end
+    unlock();
   }
   return frame;
 }
@@ -102,17 +134,19 @@ void audioCallback(void*, Uint8* bytes, int len) {
   mix.assign(static_cast<size_t>(frames) * 2, 0);  // keeps its capacity between callbacks
   const double now = monotonicMs();
   for (SoundStream* s : sound.channels) {
-    if (s == nullptr || !s->playing) continue;
+    if (s == nullptr || !s->playing.load(std::memory_order_acquire)) continue;
+    int64_t cursor = s->cursor.load(std::memory_order_relaxed);
     // The frames handed over now are heard about one device buffer later.
-    s->baseFrame = std::max<int64_t>(0, s->cursor - sound.deviceBufferFrames);
-    s->baseTimeMs = now;
+    // Once everything is handed over, the last buffers play out on the clock.
+    if (cursor < s->lengthFrames) setTiming(*s, std::max<int64_t>(0, cursor - sound.deviceBufferFrames), now);
     int32_t gl, gr;
-    panGains(s->pan, gl, gr);
-    for (int i = 0; i < frames && s->cursor < s->lengthFrames; ++i, ++s->cursor) {
-      const size_t at = static_cast<size_t>(s->cursor) * 2;
+    panGains(s->pan.load(std::memory_order_relaxed), gl, gr);
+    for (int i = 0; i < frames && cursor < s->lengthFrames; ++i, ++cursor) {
+      const size_t at = static_cast<size_t>(cursor) * 2;
       mix[2 * i] += s->pcm[at] * gl / 256;
       mix[2 * i + 1] += s->pcm[at + 1] * gr / 256;
     }
+    s->cursor.store(cursor, std::memory_order_release);
   }
   for (int i = 0; i < frames * 2; ++i) out[i] = static_cast<int16_t>(std::clamp(mix[i], -32768, 32767));
 }
@@ -231,13 +265,12 @@ int soundPlayStream(int channel, SoundStream* stream) {
   }
   lock();
   if (stream->channel >= 0 && stream->channel < count) sound.channels[stream->channel] = nullptr;
-  if (stream->cursor >= stream->lengthFrames) stream->cursor = 0;
+  if (stream->cursor.load() >= stream->lengthFrames) stream->cursor.store(0);
   sound.channels[channel] = stream;
   stream->channel = channel;
-  stream->playing = true;
-  stream->baseFrame = stream->cursor;
-  stream->baseTimeMs = monotonicMs();
-  stream->lastReported = stream->cursor;
+  setTiming(*stream, stream->cursor.load(), monotonicMs());
+  stream->lastReported = stream->cursor.load();
+  stream->playing.store(true, std::memory_order_release);
   unlock();
   if (hasDevice() && sound.devicePaused) {
     SDL_PauseAudioDevice(sound.device, 0);
@@ -250,9 +283,7 @@ bool soundSetPan(int channel, int pan) {
   if (channel < 0 || channel >= static_cast<int>(sound.channels.size()) || sound.channels[channel] == nullptr) {
     return false;
   }
-  lock();
-  sound.channels[channel]->pan = pan;
-  unlock();
+  sound.channels[channel]->pan.store(pan, std::memory_order_relaxed);
   return true;
 }
 
@@ -260,18 +291,13 @@ bool soundIsPlaying(int channel) {
   if (channel < 0 || channel >= static_cast<int>(sound.channels.size())) return false;
   SoundStream* s = sound.channels[channel];
   if (s == nullptr) return false;
-  lock();
   currentFrame(*s);
-  const bool playing = s->playing;
-  unlock();
-  return playing;
+  return s->playing.load(std::memory_order_acquire);
 }
 
 int soundGetTimeMs(SoundStream* stream) {
   if (stream == nullptr) return 0;
-  lock();
   const int64_t frame = currentFrame(*stream);
-  unlock();
   return static_cast<int>(frame * 1000 / stream->rate);
 }
 
@@ -279,11 +305,10 @@ bool soundSetTimeMs(SoundStream* stream, int ms) {
   if (stream == nullptr || ms < 0) return false;
   const int64_t frame = std::min<int64_t>(static_cast<int64_t>(ms) * stream->rate / 1000, stream->lengthFrames);
   lock();
-  stream->cursor = frame;
-  stream->baseFrame = frame;
-  stream->baseTimeMs = monotonicMs();
+  stream->cursor.store(frame, std::memory_order_release);
+  setTiming(*stream, frame, monotonicMs());
   stream->lastReported = frame;
-  if (frame >= stream->lengthFrames) stream->playing = false;
+  if (frame >= stream->lengthFrames) stream->playing.store(false, std::memory_order_release);
   unlock();
   return true;
 }
