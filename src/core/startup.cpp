@@ -3,6 +3,8 @@
 // The offline renderer shares every step but the launcher and the sound.
 #include <GL/freeglut.h>
 
+#include "archive/archive.h"
+#include "archive/load_buffer.h"
 #include "core/core.h"
 #include "core/engine_settings.h"
 #include "display/display.h"
@@ -16,12 +18,14 @@ void initProcessState(int argc, char** argv) {
   core.commandLine.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   core.overlayEnabled = false;
   engineSettings = EngineSettings{};
+  allocateLoadBuffer();
   setDisplayArguments(&glutArgc, argv);
 }
 
 void prepareDrawing() {
   initGlState();
   setBaseGlState();
+  openArchive(kArchiveFile, false);
 }
 
 int runPlayer(int argc, char** argv) {
