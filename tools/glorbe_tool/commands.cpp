@@ -16,6 +16,18 @@ const std::vector<ToolCommand>& toolCommands() {
       {"art",
        "glorbe-tool art KIND WxH OUT.png [--text TEXT]   a picture drawn from code (kinds: glorbe-tool art list)",
        runArtCommand},
+      {"archive",
+       "glorbe-tool archive list ARCHIVE        entries as the engine registers them: name, method, compressed and\n"
+       "                                        uncompressed size, seek points (tab-separated); then \"status N\"\n"
+       "glorbe-tool archive cat ARCHIVE NAME    NAME's bytes through the engine's file layer (disk first)\n"
+       "glorbe-tool archive pack ARCHIVE DIR [--store] [--seek-every BYTES]\n"
+       "                                        every file below DIR in a ZIP archive, deflated unless --store,\n"
+       "                                        with seek points about every BYTES of decoded data",
+       runArchiveCommand},
+      {"script",
+       "glorbe-tool script dump FILE [--archive ARCHIVE]   a scene script as the engine reads it, one JSON object\n"
+       "                                                   per line (FILE on disk first, then in ARCHIVE, velk.dat)",
+       runScriptCommand},
   };
   return commands;
 }

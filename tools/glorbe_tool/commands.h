@@ -23,6 +23,8 @@ const ToolCommand& findToolCommand(const char* name);
 
 // The commands.
 int runMp3Command(const Args& args);
+int runArchiveCommand(const Args& args);
+int runScriptCommand(const Args& args);
 int runMusicCommand(const Args& args);
 int runArtCommand(const Args& args);
 

@@ -1,0 +1,103 @@
+// glorbe-tool script dump: a scene script as the engine's line reader sees
+// it, one JSON object per line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "archive/archive.h"
+#include "archive/load_buffer.h"
+#include "core/core.h"
+#include "glorbe_tool/commands.h"
+#include "scripts/script_reader.h"
+
+namespace glorbe::tools {
+
+namespace {
+
+// A JSON string. Bytes outside ASCII are taken as Latin-1 characters, so any
+// script gives valid JSON.
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char ch : s) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c < 0x20 || c >= 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+int runScriptCommand(const Args& args) {
+  const ToolCommand& self = findToolCommand("script");
+  if (args.size() < 2 || args[0] != "dump") return usageError(self, "expected: dump FILE");
+  std::string archivePath = kArchiveFile;
+  bool archiveNamed = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--archive" && i + 1 < args.size()) {
+      archivePath = args[++i];
+      archiveNamed = true;
+    } else {
+      return usageError(self, "unknown option " + args[i]);
+    }
+  }
+  const std::string& name = args[1];
+  resetArchives();
+  if (openArchive(archivePath, false) == nullptr && archiveNamed) {
+    std::fprintf(stderr, "glorbe-tool: cannot open %s\n", archivePath.c_str());
+    return 1;
+  }
+  ArchiveFile probe;
+  assign(probe, name);
+  open(probe, 1);
+  if (archiveStatus() != kStatusOk) {
+    std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), archivePath.c_str());
+    return 1;
+  }
+  const int64_t length = size(probe);
+  close(probe);
+  if (length > kLoadBufferSize) {
+    std::fprintf(stderr, "glorbe-tool: %s is %lld bytes; the engine loads at most %d\n", name.c_str(),
+                 static_cast<long long>(length), kLoadBufferSize);
+    return 1;
+  }
+
+  allocateLoadBuffer();
+  LoadedFile file;
+  loadFile(file, name);
+  if (file.end - file.pos != length) {
+    std::fprintf(stderr, "glorbe-tool: %s could not be read whole (status %d)\n", name.c_str(), archiveStatus());
+    releaseFile(file);
+    return 1;
+  }
+  std::string key;
+  std::vector<std::string> values;
+  for (;;) {
+    bool isSection = false;
+    const std::string text = nextLine(file, isSection);
+    if (text.empty() && !isSection) break;
+    if (isSection) {
+      std::printf("{\"section\":%s}\n", jsonString(text).c_str());
+      continue;
+    }
+    splitKeyLine(text, key, values);
+    std::string line = "{\"key\":" + jsonString(key) + ",\"values\":[";
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i > 0) line += ',';
+      line += jsonString(values[i]);
+    }
+    std::printf("%s]}\n", line.c_str());
+  }
+  releaseFile(file);
+  return 0;
+}
+
+}  // namespace glorbe::tools
