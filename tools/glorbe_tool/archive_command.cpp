@@ -1,8 +1,11 @@
 // glorbe-tool archive: lists, reads and packs data archives the way the
 // engine registers and reads them.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "archive/archive.h"
@@ -42,18 +45,25 @@ int catEntry(const std::string& path, const std::string& name) {
     std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), path.c_str());
     return 1;
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(size(f)));
-  const int64_t got = read(f, bytes.data(), static_cast<int64_t>(bytes.size()));
+  // Left uninitialised: a damaged entry may claim gigabytes it never delivers.
+  const int64_t length = size(f);
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(std::max<int64_t>(length, 1))]);
+  if (!bytes) {
+    std::fprintf(stderr, "glorbe-tool: %s: no memory for %lld bytes\n", name.c_str(), static_cast<long long>(length));
+    close(f);
+    return 1;
+  }
+  const int64_t got = read(f, bytes.get(), length);
   const int32_t status = archiveStatus();
   close(f);
-  std::fwrite(bytes.data(), 1, static_cast<size_t>(got), stdout);
+  std::fwrite(bytes.get(), 1, static_cast<size_t>(got), stdout);
   if (std::fflush(stdout) != 0) {
     std::fprintf(stderr, "glorbe-tool: cannot write standard output\n");
     return 1;
   }
-  if (status != kStatusOk || got != static_cast<int64_t>(bytes.size())) {
-    std::fprintf(stderr, "glorbe-tool: %s: only %lld of %zu bytes could be read (status %d)\n", name.c_str(),
-                 static_cast<long long>(got), bytes.size(), status);
+  if (status != kStatusOk || got != length) {
+    std::fprintf(stderr, "glorbe-tool: %s: only %lld of %lld bytes could be read (status %d)\n", name.c_str(),
+                 static_cast<long long>(got), static_cast<long long>(length), status);
     return 1;
   }
   return 0;
