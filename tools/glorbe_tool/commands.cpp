@@ -28,6 +28,11 @@ const std::vector<ToolCommand>& toolCommands() {
        "glorbe-tool script dump FILE [--archive ARCHIVE]   a scene script as the engine reads it, one JSON object\n"
        "                                                   per line (FILE on disk first, then in ARCHIVE, velk.dat)",
        runScriptCommand},
+      {"hwl",
+       "glorbe-tool hwl encode IN.png OUT.hwl [--levels L] [--quality Q]   a grey or colour picture to a wavelet image\n"
+       "glorbe-tool hwl decode IN.hwl OUT.png                             the decoder's pixels as a picture\n"
+       "glorbe-tool hwl info FILE                                         header, streams and steps of a wavelet image",
+       runHwlCommand},
   };
   return commands;
 }

@@ -27,5 +27,6 @@ int runArchiveCommand(const Args& args);
 int runScriptCommand(const Args& args);
 int runMusicCommand(const Args& args);
 int runArtCommand(const Args& args);
+int runHwlCommand(const Args& args);
 
 }  // namespace glorbe::tools
