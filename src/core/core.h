@@ -39,6 +39,9 @@ int runPlayer(int argc, char** argv);
 // state, the base GL state, the archive and the loading-screen images.
 void initProcessState(int argc, char** argv);
 void prepareDrawing();
+// Loads "loader\0.hwl" to "loader\4.hwl" into core.loaderTextures (0 for a
+// picture that is missing).
+void loadLoaderTextures();
 
 void initSound();
 void startMusic();

@@ -9,6 +9,7 @@
 #include "core/engine_settings.h"
 #include "display/display.h"
 #include "launcher/launcher.h"
+#include "textures/texture_upload.h"
 
 namespace glorbe {
 
@@ -22,10 +23,19 @@ void initProcessState(int argc, char** argv) {
   setDisplayArguments(&glutArgc, argv);
 }
 
+// The pictures of the loading screens, "loader\0.hwl" to "loader\4.hwl".
+void loadLoaderTextures() {
+  for (size_t i = 0; i < core.loaderTextures.size(); ++i) {
+    const std::string name = "loader\\" + std::to_string(i) + ".hwl";
+    core.loaderTextures[i] = loadImageTexture(name, GL_RGBA, displayCaps.plainFilter, GL_REPEAT, 255, false, false);
+  }
+}
+
 void prepareDrawing() {
   initGlState();
   setBaseGlState();
   openArchive(kArchiveFile, false);
+  loadLoaderTextures();
 }
 
 int runPlayer(int argc, char** argv) {

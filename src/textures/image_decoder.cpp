@@ -6,6 +6,8 @@
 // planes are sized from the checked width and height only.
 #include "textures/image_decoder.h"
 
+#include "archive/load_buffer.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -358,6 +360,18 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
     px[3] = 0;
   }
   return ImageStatus::decoded;
+}
+
+ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, const std::string& name) {
+  // The bytes are decoded where the loader put them; a missing file reads as empty.
+  LoadedFile file;
+  loadFile(file, name);
+  const uint8_t* buffer = loadBufferData();
+  const bool present = buffer != nullptr && file.pos >= 0 && file.end > file.pos && file.end <= kLoadBufferSize;
+  const ImageStatus status = decodeImage(pixelsOut, header, present ? buffer + file.pos : nullptr,
+                                         present ? static_cast<size_t>(file.end - file.pos) : 0);
+  releaseFile(file);
+  return status;
 }
 
 }  // namespace glorbe

@@ -8,6 +8,8 @@
 #include <limits>
 #include <random>
 
+#include "archive/load_buffer.h"
+#include "archive_fixtures.h"
 #include "textures/image_decoder.h"
 
 namespace glorbe {
@@ -355,6 +357,29 @@ TEST(ImageDecode, RandomBytesNeverReachOutsideTheirBuffers) {
     }
   }
   EXPECT_GT(decoded, 50);
+}
+
+TEST(ImageDecode, FilesAreReadThroughTheLoadBuffer) {
+  testing::FreshArchiveState state;
+  testing::ScratchDir dir;
+  testing::WorkingDir cwd(dir.path());
+  const auto file = makeFile(4, 4, 8, 1, {{{0.5, 0.5, 0.25}, {2, 3, 2, 0, 2}, {80, 10, 30, 5}, 7}});
+  dir.write("pictures/one.hwl", std::string(file.begin(), file.end()));
+  std::vector<uint8_t> fromMemory, fromFile;
+  ImageHeader header;
+  ASSERT_EQ(decode(file, fromMemory, header), ImageStatus::decoded);
+  // A script holds slot A: the picture goes to slot B and both are released in turn.
+  dir.write("script.ini", "[MATERIALS]");
+  LoadedFile script;
+  loadFile(script, "script.ini");
+  ASSERT_EQ(decodeImage(fromFile, header, "PICTURES\\ONE.HWL"), ImageStatus::decoded);
+  EXPECT_EQ(fromFile, fromMemory);
+  EXPECT_TRUE(loadBuffer.slotAInUse);
+  EXPECT_FALSE(loadBuffer.slotBInUse);
+  releaseFile(script);
+  EXPECT_EQ(decodeImage(fromFile, header, "pictures\\none.hwl"), ImageStatus::shortFile);
+  EXPECT_TRUE(fromFile.empty());
+  EXPECT_FALSE(loadBuffer.slotAInUse);
 }
 
 }  // namespace
