@@ -33,6 +33,12 @@ const std::vector<ToolCommand>& toolCommands() {
        "glorbe-tool hwl decode IN.hwl OUT.png                             the decoder's pixels as a picture\n"
        "glorbe-tool hwl info FILE                                         header, streams and steps of a wavelet image",
        runHwlCommand},
+      {"tex",
+       "glorbe-tool tex asm SOURCE OUT.TEX             a texture program from its text form (docs/texture-programs.md)\n"
+       "glorbe-tool tex disasm FILE.TEX                a texture program as text\n"
+       "glorbe-tool tex run FILE.TEX SIZE OUT.png      layer 4 after running the program at SIZE x SIZE, seed 0\n"
+       "glorbe-tool tex ops                            the operations: opcode, name, parameters, what it does",
+       runTexCommand},
   };
   return commands;
 }

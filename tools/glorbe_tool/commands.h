@@ -28,5 +28,6 @@ int runScriptCommand(const Args& args);
 int runMusicCommand(const Args& args);
 int runArtCommand(const Args& args);
 int runHwlCommand(const Args& args);
+int runTexCommand(const Args& args);
 
 }  // namespace glorbe::tools
