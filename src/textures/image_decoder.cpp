@@ -12,6 +12,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace glorbe {
 
@@ -125,8 +129,8 @@ void expandImageStreams(const uint8_t* symbolBytes, size_t symbolByteCount, uint
   }
 }
 
-void dequantiseImagePlane(const std::vector<int32_t>& coefficients, const std::vector<double>& table, int width, int height,
-                int levels, std::vector<double>& plane) {
+void dequantiseImagePlane(const int32_t* coefficients, const double* table, int width, int height, int levels,
+                          double* plane) {
   for (int i = 0; i <= levels; ++i) {
     const double factor = bandFactor(table[i]);
     const int rows = height >> i, columns = width >> i;
@@ -146,101 +150,152 @@ void dequantiseImagePlane(const std::vector<int32_t>& coefficients, const std::v
 
 namespace {
 
-// One inverse step along a row of n values from src into dst: the
-// approximation is the first half, the details the second. A zero detail
-// between changing approximations is smoothed toward its neighbour; an odd
-// last value passes through.
-inline void inverseRow(const double* src, double* dst, int n) {
+// The smoothing rule of one inverse step for `count` pairs whose values and
+// neighbours lie at the same index of each array: a zero detail between
+// changing approximations leans toward its neighbour, every other pair takes
+// the plain rule (a + d) k, (a - d) k; where the detail is zero that is a k.
+// firstInner and lastInner say that the pairs are the first or last inner
+// ones, whose outer neighbours are not looked at. With SSE2 both results are
+// worked out two pairs at a time and one chosen bit for bit, without
+// data-dependent branches; the arithmetic is the same in both forms.
+void smoothPairs(const double* a, const double* d, const double* before, const double* after, const double* before2,
+                 const double* after2, const double* dBefore, const double* dAfter, bool firstInner, bool lastInner,
+                 double* even, double* odd, int count) {
   const double k = kWaveletScale;
+  int i = 0;
+#ifdef __SSE2__
+  const __m128d allSet = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  const __m128d first = firstInner ? allSet : _mm_setzero_pd();
+  const __m128d last = lastInner ? allSet : _mm_setzero_pd();
+  const __m128d zero = _mm_setzero_pd(), kk = _mm_set1_pd(k), nearWeight = _mm_set1_pd(0.8),
+                farWeight = _mm_set1_pd(0.2);
+  auto select = [](__m128d mask, __m128d yes, __m128d no) {
+    return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+  };
+  for (; i + 2 <= count; i += 2) {
+    const __m128d ay = _mm_loadu_pd(a + i), dy = _mm_loadu_pd(d + i);
+    const __m128d b = _mm_loadu_pd(before + i), f = _mm_loadu_pd(after + i);
+    const __m128d isZero = _mm_cmpeq_pd(dy, zero);
+    const __m128d leanBack =
+        _mm_and_pd(_mm_and_pd(isZero, _mm_cmpeq_pd(_mm_loadu_pd(dBefore + i), zero)),
+                   _mm_and_pd(_mm_cmpneq_pd(ay, f), _mm_or_pd(last, _mm_cmpneq_pd(f, _mm_loadu_pd(after2 + i)))));
+    const __m128d leanOn =
+        _mm_and_pd(_mm_and_pd(isZero, _mm_cmpeq_pd(_mm_loadu_pd(dAfter + i), zero)),
+                   _mm_and_pd(_mm_cmpneq_pd(b, ay), _mm_or_pd(first, _mm_cmpneq_pd(_mm_loadu_pd(before2 + i), b))));
+    const __m128d scaled = _mm_mul_pd(nearWeight, ay);
+    const __m128d smoothEven = _mm_mul_pd(_mm_add_pd(scaled, _mm_mul_pd(farWeight, b)), kk);
+    const __m128d smoothOdd = _mm_mul_pd(_mm_add_pd(scaled, _mm_mul_pd(farWeight, f)), kk);
+    _mm_storeu_pd(even + i, select(leanBack, smoothEven, _mm_mul_pd(_mm_add_pd(ay, dy), kk)));
+    _mm_storeu_pd(odd + i, select(leanOn, smoothOdd, _mm_mul_pd(_mm_sub_pd(ay, dy), kk)));
+  }
+#endif
+  for (; i < count; ++i) {
+    const double ay = a[i], dy = d[i], b = before[i], f = after[i];
+    const bool isZero = dy == 0.0;
+    const bool leanBack = isZero && dBefore[i] == 0.0 && ay != f && (lastInner || f != after2[i]);
+    const bool leanOn = isZero && dAfter[i] == 0.0 && b != ay && (firstInner || before2[i] != b);
+    even[i] = leanBack ? (0.8 * ay + 0.2 * b) * k : (ay + dy) * k;
+    odd[i] = leanOn ? (0.8 * ay + 0.2 * f) * k : (ay - dy) * k;
+  }
+}
+
+void plainPairs(const double* a, const double* d, double* even, double* odd, int count) {
+  const double k = kWaveletScale;
+  for (int i = 0; i < count; ++i) {
+    even[i] = (a[i] + d[i]) * k;
+    odd[i] = (a[i] - d[i]) * k;
+  }
+}
+
+// One inverse step along a row of n values from src into dst: the
+// approximation is the first half, the details the second; an odd last value
+// passes through. The pairs are worked out into two scratch rows and then
+// interleaved.
+void inverseRow(const double* src, double* dst, int n, double* evenRow, double* oddRow) {
   const int half = n / 2;
   const double* a = src;
   const double* d = src + half;
-  for (int y = 0; y < half; ++y) {
-    const double ay = a[y], dy = d[y];
-    if (dy != 0.0 || y == 0 || y == half - 1) {
-      dst[2 * y] = (ay + dy) * k;
-      dst[2 * y + 1] = (ay - dy) * k;
-      continue;
+  if (half <= 2) {
+    plainPairs(a, d, evenRow, oddRow, half);
+  } else {
+    plainPairs(a, d, evenRow, oddRow, 1);
+    plainPairs(a + half - 1, d + half - 1, evenRow + half - 1, oddRow + half - 1, 1);
+    // The inner pairs 1 to half - 2: the first and the last of them look at
+    // one neighbour less.
+    const int last = half - 2;
+    auto run = [&](int from, int to, bool firstInner, bool lastInner) {
+      if (to < from) return;
+      smoothPairs(a + from, d + from, a + from - 1, a + from + 1, firstInner ? a + from - 1 : a + from - 2,
+                  lastInner ? a + from + 1 : a + from + 2, d + from - 1, d + from + 1, firstInner, lastInner,
+                  evenRow + from, oddRow + from, to - from + 1);
+    };
+    if (last == 1) {
+      run(1, 1, true, true);
+    } else {
+      run(1, 1, true, false);
+      run(2, last - 1, false, false);
+      run(last, last, false, true);
     }
-    const double before = a[y - 1], after = a[y + 1];
-    if (d[y - 1] == 0.0 && ay != after && (y == half - 2 || after != a[y + 2]))
-      dst[2 * y] = (0.8 * ay + 0.2 * before) * k;
-    else
-      dst[2 * y] = ay * k;
-    if (d[y + 1] == 0.0 && before != ay && (y == 1 || a[y - 2] != before))
-      dst[2 * y + 1] = (0.8 * ay + 0.2 * after) * k;
-    else
-      dst[2 * y + 1] = ay * k;
+  }
+  for (int y = 0; y < half; ++y) {
+    dst[2 * y] = evenRow[y];
+    dst[2 * y + 1] = oddRow[y];
   }
   if (n & 1) dst[n - 1] = src[n - 1];
 }
 
-// The vertical pass: the rule of inverseRow applied to every column, worked
-// through whole rows at a time so that it walks memory in order.
-void inverseColumns(const double* plane, double* temp, size_t stride, int w, int h) {
-  const double k = kWaveletScale;
-  const int half = h / 2;
-  auto row = [&](int y) { return plane + static_cast<size_t>(y) * stride; };
-  for (int y = 0; y < half; ++y) {
-    const double* a = row(y);
-    const double* d = row(half + y);
-    double* even = temp + static_cast<size_t>(2 * y) * stride;
-    double* odd = even + stride;
-    if (y == 0 || y == half - 1) {
-      for (int x = 0; x < w; ++x) {
-        even[x] = (a[x] + d[x]) * k;
-        odd[x] = (a[x] - d[x]) * k;
-      }
-      continue;
-    }
-    const double* before = row(y - 1);
-    const double* after = row(y + 1);
-    const double* after2 = y == half - 2 ? nullptr : row(y + 2);
-    const double* before2 = y == 1 ? nullptr : row(y - 2);
-    const double* dBefore = row(half + y - 1);
-    const double* dAfter = row(half + y + 1);
-    for (int x = 0; x < w; ++x) {
-      const double ay = a[x], dy = d[x];
-      if (dy != 0.0) {
-        even[x] = (ay + dy) * k;
-        odd[x] = (ay - dy) * k;
-        continue;
-      }
-      if (dBefore[x] == 0.0 && ay != after[x] && (after2 == nullptr || after[x] != after2[x]))
-        even[x] = (0.8 * ay + 0.2 * before[x]) * k;
-      else
-        even[x] = ay * k;
-      if (dAfter[x] == 0.0 && before[x] != ay && (before2 == nullptr || before2[x] != before[x]))
-        odd[x] = (0.8 * ay + 0.2 * after[x]) * k;
-      else
-        odd[x] = ay * k;
-    }
+// The vertical pass for output rows 2y and 2y + 1 of a region `half` pairs
+// high: the same rule down every column, worked through whole rows at a time.
+void columnPair(const double* plane, size_t stride, int w, int half, int y, double* even, double* odd) {
+  auto row = [&](int r) { return plane + static_cast<size_t>(r) * stride; };
+  if (y == 0 || y == half - 1) {
+    plainPairs(row(y), row(half + y), even, odd, w);
+    return;
   }
-  if (h & 1) std::memcpy(temp + static_cast<size_t>(h - 1) * stride, row(h - 1), sizeof(double) * w);
+  const bool firstInner = y == 1, lastInner = y == half - 2;
+  smoothPairs(row(y), row(half + y), row(y - 1), row(y + 1), firstInner ? row(y - 1) : row(y - 2),
+              lastInner ? row(y + 1) : row(y + 2), row(half + y - 1), row(half + y + 1), firstInner, lastInner, even,
+              odd, w);
 }
 
 }  // namespace
 
-void inverseImageTransform(std::vector<double>& plane, std::vector<double>& temp, int width, int height, int levels) {
-  temp.resize(plane.size());
+void inverseImageTransform(double* plane, double* result, int width, int height, int levels) {
   const size_t stride = static_cast<size_t>(width);
-  for (int n = levels; n >= 0; --n) {
+  std::vector<double> evenRow(static_cast<size_t>(width / 2 + 1)), oddRow(evenRow.size());
+  std::vector<double> upper(stride), lower(stride);
+  // The coarser steps in place, with `result` as the columns' scratch plane.
+  for (int n = levels; n >= 1; --n) {
     const int w = width >> n, h = height >> n;
     if (w == 0 || h == 0) continue;
-    inverseColumns(plane.data(), temp.data(), stride, w, h);
-    for (int r = 0; r < h; ++r) {
-      const size_t base = static_cast<size_t>(r) * stride;
-      inverseRow(temp.data() + base, plane.data() + base, w);
-    }
+    const int half = h / 2;
+    for (int y = 0; y < half; ++y)
+      columnPair(plane, stride, w, half, y, result + 2 * y * stride, result + (2 * y + 1) * stride);
+    if (h & 1) std::memcpy(result + (h - 1) * stride, plane + (h - 1) * stride, sizeof(double) * w);
+    for (int r = 0; r < h; ++r)
+      inverseRow(result + r * stride, plane + r * stride, w, evenRow.data(), oddRow.data());
   }
+  // The last step straight into `result`, two rows at a time.
+  const int half = height / 2;
+  for (int y = 0; y < half; ++y) {
+    columnPair(plane, stride, width, half, y, upper.data(), lower.data());
+    inverseRow(upper.data(), result + 2 * y * stride, width, evenRow.data(), oddRow.data());
+    inverseRow(lower.data(), result + (2 * y + 1) * stride, width, evenRow.data(), oddRow.data());
+  }
+  if (height & 1)
+    inverseRow(plane + (height - 1) * stride, result + (height - 1) * stride, width, evenRow.data(), oddRow.data());
 }
 
 namespace {
 
+// 0 at or below 0 (and for NaN, which a table of the file can produce), 255
+// at or above 255, else the nearest integer, ties to even: adding and taking
+// away 1.5 x 2^52 leaves a double rounded in the current (nearest) mode.
 inline uint8_t clampToByte(double v) {
-  if (v >= 255.0) return 255;
-  if (v > 0.0) return static_cast<uint8_t>(std::nearbyint(v));
-  return 0;  // also NaN, which a table of the file can produce
+  constexpr double kRounder = 6755399441055744.0;
+  double c = v > 0.0 ? v : 0.0;
+  c = c < 255.0 ? c : 255.0;
+  return static_cast<uint8_t>(static_cast<int>((c + kRounder) - kRounder));
 }
 
 }  // namespace
@@ -321,33 +376,35 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
       if (offset + 8 <= size) tables[c][i] = readF64(data + offset);  // a missing entry zeroes its band
   }
 
+  // One coefficient plane and one working plane serve every channel; each
+  // channel keeps its result plane until the pixels are made.
   std::vector<int32_t> coefficients(n);
-  std::vector<double> temp(n);
-  std::vector<std::vector<double>> planes(channels);
+  const std::unique_ptr<double[]> work(new double[n]);
+  std::vector<std::unique_ptr<double[]>> planes(channels);
   for (int c = 0; c < channels; ++c) {
     const ByteRange symbols = clip(data, size, offset, symbolStreamBytes(header.symbolCount[c]));
     offset += symbolStreamBytes(header.symbolCount[c]);
     const uint64_t valueBytes = valueStreamBytes(header.valueCount[c], header.valueBits[c]);
     const ByteRange values = clip(data, size, offset, valueBytes);
     offset += valueBytes;
-    std::fill(coefficients.begin(), coefficients.end(), 0);
+    if (c > 0) std::fill(coefficients.begin(), coefficients.end(), 0);
     expandImageStreams(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size,
                        header.valueCount[c], header.valueBits[c], coefficients);
-    planes[c].resize(n);
-    dequantiseImagePlane(coefficients, tables[c], width, height, levels, planes[c]);
-    inverseImageTransform(planes[c], temp, width, height, levels);
+    dequantiseImagePlane(coefficients.data(), tables[c].data(), width, height, levels, work.get());
+    planes[c].reset(new double[n]);
+    inverseImageTransform(work.get(), planes[c].get(), width, height, levels);
   }
 
   if (channels == 1) {
     pixelsOut.resize(n);
-    const double* grey = planes[0].data();
+    const double* grey = planes[0].get();
     for (size_t i = 0; i < n; ++i) pixelsOut[i] = clampToByte(grey[i]);
     return ImageStatus::decoded;
   }
   pixelsOut.resize(n * 4);
-  const double* yp = planes[0].data();
-  const double* up = planes[1].data();
-  const double* vp = planes[2].data();
+  const double* yp = planes[0].get();
+  const double* up = planes[1].get();
+  const double* vp = planes[2].get();
   for (size_t i = 0; i < n; ++i) {
     const double y = yp[i];
     const double r = y + kRedFromV * vp[i];

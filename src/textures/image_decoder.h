@@ -90,12 +90,13 @@ void expandImageStreams(const uint8_t* symbolBytes, size_t symbolByteCount, uint
                         const uint8_t* valueBytes, size_t valueByteCount, uint32_t valueCount, int valueBits,
                         std::vector<int32_t>& coefficients);
 // Multiplies each coefficient of a width x height plane by the reciprocal of
-// its band's table entry (0 for an entry of 0): entries 0 to levels belong to
-// the detail bands of each level, entry levels + 1 to the approximation.
-void dequantiseImagePlane(const std::vector<int32_t>& coefficients, const std::vector<double>& table, int width,
-                          int height, int levels, std::vector<double>& plane);
-// Undoes levels + 1 transform steps in place, the coarsest first; temp is
-// scratch space of the plane's size.
-void inverseImageTransform(std::vector<double>& plane, std::vector<double>& temp, int width, int height, int levels);
+// its band's table entry (0 for an entry of 0), into `plane`: entries 0 to
+// levels belong to the detail bands of each level, entry levels + 1 to the
+// approximation. The table has levels + 2 entries.
+void dequantiseImagePlane(const int32_t* coefficients, const double* table, int width, int height, int levels,
+                          double* plane);
+// Undoes levels + 1 transform steps of a width x height plane, the coarsest
+// first, into `result` (of the same size). `plane` is used as working space.
+void inverseImageTransform(double* plane, double* result, int width, int height, int levels);
 
 }  // namespace glorbe

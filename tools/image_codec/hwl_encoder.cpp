@@ -260,10 +260,10 @@ void chooseCoefficients(const std::vector<double>& channel, int width, int heigh
   }
 
   // Keep the plain choice if the search did not help after all.
-  std::vector<double> decoded, temp;
+  std::vector<double> work(channel.size()), decoded(channel.size());
   auto decodeError = [&](const std::vector<int32_t>& coefficients) {
-    dequantiseImagePlane(coefficients, table, width, height, levels, decoded);
-    inverseImageTransform(decoded, temp, width, height, levels);
+    dequantiseImagePlane(coefficients.data(), table.data(), width, height, levels, work.data());
+    inverseImageTransform(work.data(), decoded.data(), width, height, levels);
     double sum = 0;
     for (size_t i = 0; i < channel.size(); ++i) sum += (decoded[i] - channel[i]) * (decoded[i] - channel[i]);
     return sum;
@@ -280,7 +280,6 @@ void chooseCoefficients(const std::vector<double>& channel, int width, int heigh
     }
     return sum;
   };
-  decoded.resize(channel.size());
   const double plainCost = cost(plain), searchedCost = cost(q);
   if (plainCost <= searchedCost) q = plain;
 }
