@@ -14,37 +14,19 @@ add_custom_command(
   COMMENT "Rendering the show's music"
   VERBATIM)
 
-# Everything the archive holds is made into GLORBE_SHOW_STAGE under its name
-# in the archive; GLORBE_SHOW_ARCHIVE_FILES lists those files.
-set(GLORBE_SHOW_STAGE ${CMAKE_BINARY_DIR}/show-archive)
-set(GLORBE_SHOW_PICTURES ${CMAKE_BINARY_DIR}/show-pictures)
-set(GLORBE_SHOW_ARCHIVE_FILES)
-
-# The loading-screen pictures "loader\0.hwl" to "loader\4.hwl": drawn from
-# code, encoded as wavelet images.
-set(GLORBE_LOADER_KINDS orb nebula tunnel julia grid)
-foreach(i RANGE 4)
-  list(GET GLORBE_LOADER_KINDS ${i} kind)
-  set(png ${GLORBE_SHOW_PICTURES}/loader${i}.png)
-  set(hwl ${GLORBE_SHOW_STAGE}/loader/${i}.hwl)
-  add_custom_command(
-    OUTPUT ${hwl}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${GLORBE_SHOW_PICTURES} ${GLORBE_SHOW_STAGE}/loader
-    COMMAND glorbe-tool art ${kind} 256x256 ${png}
-    COMMAND glorbe-tool hwl encode ${png} ${hwl}
-    DEPENDS glorbe-tool
-    COMMENT "Loading-screen picture ${i}"
-    VERBATIM)
-  list(APPEND GLORBE_SHOW_ARCHIVE_FILES ${hwl})
-endforeach()
-
+# The archive: everything content/show.manifest lists, rebuilt when any
+# source of the show or the tool changes.
 set(GLORBE_SHOW_ARCHIVE ${GLORBE_SHOW_DIR}/velk.dat)
+file(GLOB_RECURSE GLORBE_SHOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/*)
+list(FILTER GLORBE_SHOW_SOURCES EXCLUDE REGEX "/music/")
 add_custom_command(
   OUTPUT ${GLORBE_SHOW_ARCHIVE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${GLORBE_SHOW_DIR}
-  COMMAND glorbe-tool archive pack ${GLORBE_SHOW_ARCHIVE} ${GLORBE_SHOW_STAGE}
-  DEPENDS glorbe-tool ${GLORBE_SHOW_ARCHIVE_FILES}
-  COMMENT "Packing the show's archive"
+  COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:glorbe-tool> -DCONTENT=${CMAKE_SOURCE_DIR}/content
+          -DSTAGING=${CMAKE_BINARY_DIR}/show-staging -DARCHIVE=${GLORBE_SHOW_ARCHIVE}
+          -P ${CMAKE_SOURCE_DIR}/content/build_show.cmake
+  DEPENDS glorbe-tool ${GLORBE_SHOW_SOURCES}
+  COMMENT "Building the show's archive"
   VERBATIM)
 
 if(GLORBE_BUILD_SHOW)

@@ -1,4 +1,6 @@
 // glorbe-tool music: the show's music from its score.
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -74,13 +76,16 @@ int runMusicCommand(const Args& args) {
   Score score;
   if (!readScore(args[1], score)) return 1;
   const int rate = 44100;
+  // Progress on a terminal; one line when the output goes to a log.
+  const bool terminal = isatty(fileno(stderr)) != 0;
   int shown = -1;
   const auto pcm = renderScore(score, rate, [&](double done) {
     const int percent = static_cast<int>(done * 100);
-    if (percent / 10 != shown / 10) std::fprintf(stderr, "\rrendering %s: %3d%%", args[1].c_str(), percent);
+    if (terminal && percent / 10 != shown / 10) std::fprintf(stderr, "\rrendering %s: %3d%%", args[1].c_str(), percent);
     shown = percent;
   });
-  std::fprintf(stderr, "\n");
+  std::fprintf(stderr, "%srendered %s: %.1f s of music\n", terminal ? "\r" : "", args[1].c_str(),
+               pcm.size() / 2.0 / rate);
   std::string error;
   if (!wav.empty() && !writeWav(wav, pcm, rate)) {
     std::fprintf(stderr, "glorbe-tool: cannot write %s\n", wav.c_str());

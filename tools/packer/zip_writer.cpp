@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -41,12 +42,20 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
   put16(out, v >> 16);
 }
 
+// A file's modification time as a DOS date and time. With SOURCE_DATE_EPOCH
+// set (reproducible builds) every entry gets that moment, in UTC, instead.
 uint32_t dosDateTime(fs::file_time_type when) {
   const auto system = std::chrono::time_point_cast<std::chrono::seconds>(
       when - fs::file_time_type::clock::now() + std::chrono::system_clock::now());
-  const std::time_t t = std::chrono::system_clock::to_time_t(system);
+  std::time_t t = std::chrono::system_clock::to_time_t(system);
   std::tm local{};
-  localtime_r(&t, &local);
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (epoch != nullptr && *epoch != '\0') {
+    t = static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+    gmtime_r(&t, &local);
+  } else {
+    localtime_r(&t, &local);
+  }
   if (local.tm_year < 80) return (1 << 5 | 1) << 16;  // 1980-01-01, the earliest DOS date
   const uint32_t date = static_cast<uint32_t>((local.tm_year - 80) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
   const uint32_t time = static_cast<uint32_t>(local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec / 2);
