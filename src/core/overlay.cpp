@@ -50,37 +50,40 @@ std::string formatRate(double value) {
   return text;
 }
 
+std::array<OverlayLine, 8> buildStatisticsLines(int32_t ms, int32_t stencilBits) {
+  std::array<OverlayLine, 8> lines;
+  lines[0] = {0.29f, "time" + std::to_string(ms) + "," + std::to_string(demoClock.streamLengthMs)};
+  lines[1] = {0.25f, "stencil" + std::to_string(stencilBits)};
+  lines[2] = {0.21f, "maxtexsize" + std::to_string(displayCaps.maxTextureSize)};
+  lines[3] = {0.17f, "objpolys" + std::to_string(frameStats.objpolys)};
+  frameStats.objpolys = 0;
+  lines[4] = {0.13f, "parsys" + std::to_string(frameStats.parsys)};
+  frameStats.parsys = 0;
+  lines[5] = {0.09f, "objs" + std::to_string(frameStats.objs)};
+  frameStats.objs = 0;
+
+  // No music time since the start position yet: the average is taken as 0.
+  const int64_t sinceStart = int64_t{ms} - msFromTicks(sequenceScript.startTick);
+  const double average = sinceStart != 0 ? demoClock.totalFrames * 1000.0 / static_cast<double>(sinceStart) : 0.0;
+  lines[6] = {0.01f, "avfps" + formatRate(average)};
+
+  demoClock.fpsFrames += 1;
+  if (int64_t{demoClock.fpsLastMs} + 1000 < ms) {
+    demoClock.fpsText = formatRate(demoClock.fpsFrames * 1000.0 / (static_cast<double>(ms) - demoClock.fpsLastMs));
+    demoClock.fpsLastMs = ms;
+    demoClock.fpsFrames = 0;
+  }
+  lines[7] = {0.05f, "fps" + demoClock.fpsText};
+  return lines;
+}
+
 void drawStatisticsOverlay(int32_t ms) {
   glEnable(GL_LINE_SMOOTH);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-  auto line = [](float y, const std::string& text) {
-    drawOverlayText(text, 0.01f, y, 0.00018f, 0.00018f, 1.0f, 1.0f, 1.0f);
-  };
-  line(0.29f, "time" + std::to_string(ms) + "," + std::to_string(demoClock.streamLengthMs));
-  line(0.25f, "stencil" + std::to_string(glutGet(GLUT_WINDOW_STENCIL_SIZE)));
-  line(0.21f, "maxtexsize" + std::to_string(displayCaps.maxTextureSize));
-  line(0.17f, "objpolys" + std::to_string(frameStats.objpolys));
-  frameStats.objpolys = 0;
-  line(0.13f, "parsys" + std::to_string(frameStats.parsys));
-  frameStats.parsys = 0;
-  line(0.09f, "objs" + std::to_string(frameStats.objs));
-  frameStats.objs = 0;
-
-  // No music time since the start position yet: the average is taken as 0.
-  const int32_t sinceStart = ms - msFromTicks(sequenceScript.startTick);
-  const double average = sinceStart != 0 ? demoClock.totalFrames * 1000.0 / sinceStart : 0.0;
-  line(0.01f, "avfps" + formatRate(average));
-
-  demoClock.fpsFrames += 1;
-  if (demoClock.fpsLastMs + 1000 < ms) {
-    demoClock.fpsText = formatRate(demoClock.fpsFrames * 1000.0 / (ms - demoClock.fpsLastMs));
-    demoClock.fpsLastMs = ms;
-    demoClock.fpsFrames = 0;
+  for (const OverlayLine& line : buildStatisticsLines(ms, glutGet(GLUT_WINDOW_STENCIL_SIZE))) {
+    drawOverlayText(line.text, 0.01f, line.y, 0.00018f, 0.00018f, 1.0f, 1.0f, 1.0f);
   }
-  line(0.05f, "fps" + demoClock.fpsText);
-
   glDisable(GL_LINE_SMOOTH);
   glDisable(GL_BLEND);
 }
