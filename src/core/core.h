@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct CoreState {
   std::vector<std::string> commandLine;  // arguments after the program name
   bool overlayEnabled = false;
   std::array<GLuint, 5> loaderTextures{};
+  int32_t loadingStep = 0;  // loading screens shown so far
   SoundStream* music = nullptr;
   int musicChannel = -1;
 };
@@ -51,6 +53,14 @@ void setBaseGlState();
 void onKeyboard(unsigned char key, int x, int y);
 void onDisplay();
 
+// Loads every scene script (materials, then sprites and move lists, then
+// scenes) and the timeline, showing the five loading screens on the way;
+// frees the load buffer and the loading-screen pictures at the end.
 void runLoadingPhase();
+// One loading screen: the picture of this step large and tinted, the title,
+// and a row of the pictures shown so far; then the step count grows and the
+// buffers are swapped. drawLoadingFrame draws the same without either.
+void drawLoadingScreen();
+void drawLoadingFrame();
 
 }  // namespace glorbe

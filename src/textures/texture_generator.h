@@ -125,4 +125,11 @@ std::vector<uint8_t> encodeTexProgram(const TexProgram& program);
 // Random seeds come from the general random source.
 void paintTerrainLayers(float red, float green, float blue, float detail);
 
+// A terrain's texture: paintTerrainLayers, then layer 4 uploaded mip-mapped
+// and repeating with alpha round(alpha x 255), then the layers released. The
+// workspace's own size is used; width and height only set it up when the
+// height-map step left none.
+GLuint makeTerrainTexture(int32_t width, int32_t height, float red, float green, float blue, float detail,
+                          float alpha);
+
 }  // namespace glorbe

@@ -1,0 +1,56 @@
+// The rules of the materials section that need no display.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "display/display_caps.h"
+#include "scripts/materials_section.h"
+
+namespace glorbe {
+namespace {
+
+TEST(Materials, FittingHalvesBothSidesUntilTheWindowHoldsThem) {
+  int32_t w = 1024, h = 1024;
+  fitTextureToWindow(w, h, 800, 600);
+  EXPECT_EQ(w, 512);
+  EXPECT_EQ(h, 512);
+  w = h = 1024;
+  fitTextureToWindow(w, h, 320, 200);
+  EXPECT_EQ(w, 128) << "1024, 512 and 256 are each halved";
+  EXPECT_EQ(h, 128);
+  w = h = 256;
+  fitTextureToWindow(w, h, 256, 256);
+  EXPECT_EQ(w, 256) << "equal to the window is small enough";
+  w = h = 64;
+  fitTextureToWindow(w, h, 0, -1);  // no window size: stops at one pixel
+  EXPECT_EQ(w, 1);
+  EXPECT_EQ(h, 1);
+}
+
+TEST(Materials, AlphaRoundsToNearestWithTiesToEvenAndStaysAByte) {
+  EXPECT_EQ(materialAlpha(1.0L), 255);
+  EXPECT_EQ(materialAlpha(0.998L), 254);  // 254.49
+  EXPECT_EQ(materialAlpha(0.5L), 128);    // 127.5
+  EXPECT_EQ(materialAlpha(0.0L), 0);
+  EXPECT_EQ(materialAlpha(2.0L), 255);
+  EXPECT_EQ(materialAlpha(-1.0L), 0);
+  EXPECT_EQ(materialAlpha(std::nanl("")), 0);
+}
+
+TEST(Materials, UnknownKeywordsKeepThePreviousSetting) {
+  displayCaps.mipMinFilter = GL_NEAREST;  // a software renderer's choice
+  displayCaps.plainFilter = GL_LINEAR;
+  MaterialSettings s;
+  decodeMaterialKeywords("RGB4", "MIP", "CLAMP", s);
+  EXPECT_EQ(s.format, GL_RGB4);
+  EXPECT_EQ(s.filter, static_cast<GLenum>(GL_NEAREST));
+  EXPECT_EQ(s.wrap, GL_CLAMP);
+  decodeMaterialKeywords("rgba", "NORMAL", "", s);
+  EXPECT_EQ(s.format, GL_RGB4) << "keywords are upper case";
+  EXPECT_EQ(s.filter, static_cast<GLenum>(GL_LINEAR));
+  EXPECT_EQ(s.wrap, GL_CLAMP);
+  displayCaps = DisplayCaps{};
+}
+
+}  // namespace
+}  // namespace glorbe
