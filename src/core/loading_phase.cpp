@@ -92,9 +92,11 @@ void runLoadingPhase() {
   for (const char* script : kSceneScripts) parseSceneScript(script);
   drawLoadingScreen();
 
-  // Until the timeline file is read, the show is the whole music.
+  // A show without a timeline file plays its whole music.
   sequenceScript.startTick = 0;
   sequenceScript.endTick = ticksFromMs(demoClock.streamLengthMs);
+  SequenceScript timeline;
+  if (loadSequenceScript(kTimelineFile, timeline)) sequenceScript = std::move(timeline);
 
   freeLoadBuffer();  // all content is in its tables now
   glDeleteTextures(static_cast<GLsizei>(core.loaderTextures.size()), core.loaderTextures.data());
