@@ -41,6 +41,31 @@ void drawLoaderPicture(size_t index, float x, float half) {
   glEnd();
 }
 
+// A show without a timeline file plays its whole music over a cleared screen.
+SequenceScript musicOnlyTimeline(int32_t endTick) {
+  SequenceParam clearWhat;
+  clearWhat.name = "NAME";
+  clearWhat.text = "CLEAR";
+  SequenceParam bits;
+  bits.name = "VALUE";
+  bits.constant = bits.minimum = bits.maximum = 7;  // colour, depth and stencil
+  SequenceItem clear;
+  clear.category = "GL";
+  clear.command = "STATE";
+  clear.params = {clearWhat, bits};
+  clear.paramCount = 2;
+  SequenceTrack track;
+  track.length = endTick;
+  track.speed = 1;
+  track.items = {clear};
+  track.itemCount = 1;
+  SequenceScript script;
+  script.endTick = endTick;
+  script.tracks = {track};
+  script.trackCount = 1;
+  return script;
+}
+
 }  // namespace
 
 void drawLoadingFrame() {
@@ -92,11 +117,9 @@ void runLoadingPhase() {
   for (const char* script : kSceneScripts) parseSceneScript(script);
   drawLoadingScreen();
 
-  // A show without a timeline file plays its whole music.
-  sequenceScript.startTick = 0;
-  sequenceScript.endTick = ticksFromMs(demoClock.streamLengthMs);
-  SequenceScript timeline;
-  if (loadSequenceScript(kTimelineFile, timeline)) sequenceScript = std::move(timeline);
+  if (!loadSequenceScript(kTimelineFile, sequenceScript)) {
+    sequenceScript = musicOnlyTimeline(ticksFromMs(demoClock.streamLengthMs));
+  }
 
   freeLoadBuffer();  // all content is in its tables now
   glDeleteTextures(static_cast<GLsizei>(core.loaderTextures.size()), core.loaderTextures.data());
