@@ -19,11 +19,16 @@ bool applySizeLimit(TexturePixels& pixels) {
   const int32_t limit = displayCaps.maxTextureSize;
   if (limit <= 0 || (pixels.width <= uint32_t(limit) && pixels.height <= uint32_t(limit))) return true;
   std::vector<uint8_t> scaled(size_t(limit) * limit * 4);
+  // gluScaleImage reads with the unpack and writes with the pack alignment;
+  // rows without gaps need 1 on both sides.
+  GLint packAlignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  if (gluScaleImage(GL_RGBA, GLint(pixels.width), GLint(pixels.height), GL_UNSIGNED_BYTE, pixels.rgba.data(), limit,
-                    limit, GL_UNSIGNED_BYTE, scaled.data()) != 0)
-    return false;
+  const GLint failed = gluScaleImage(GL_RGBA, GLint(pixels.width), GLint(pixels.height), GL_UNSIGNED_BYTE,
+                                     pixels.rgba.data(), limit, limit, GL_UNSIGNED_BYTE, scaled.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+  if (failed != 0) return false;
   pixels.rgba = std::move(scaled);
   pixels.width = pixels.height = uint32_t(limit);
   return true;
