@@ -12,7 +12,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -93,40 +92,91 @@ double bandFactor(double entry) { return entry == 0.0 ? 0.0 : 1.0 / entry; }
 
 }  // namespace
 
-void expandImageStreams(const uint8_t* symbolBytes, size_t symbolByteCount, uint32_t symbolCount,
-                        const uint8_t* valueBytes, size_t valueByteCount, uint32_t valueCount, int valueBits,
-                        std::vector<int32_t>& coefficients) {
+namespace {
+
+// The stream expansion, handing each coefficient to `sink`: sink.value(i, v)
+// for a non-zero coefficient, sink.zeros(i, count) for count zeros from i.
+template <typename Sink>
+void expand(const uint8_t* symbolBytes, size_t symbolByteCount, uint32_t symbolCount, const uint8_t* valueBytes,
+            size_t valueByteCount, uint32_t valueCount, int valueBits, uint64_t total, Sink& sink) {
   if (valueBits < 0 || valueBits > kMaxImageValueBits) return;
   const uint64_t symbolsAvailable = std::min<uint64_t>(symbolCount, uint64_t{symbolByteCount} * 4);
   ValueReader reader({valueBytes, valueByteCount}, valueCount, valueBits);
   const uint64_t valuesAvailable = reader.available();
-  const uint64_t total = coefficients.size();
   uint64_t s = 0, v = 0, c = 0;
   auto symbolAt = [&](uint64_t i) { return (symbolBytes[i >> 2] >> ((i & 3) * 2)) & 3; };
   while (c < total && s < symbolsAvailable && v < valuesAvailable) {
     switch (symbolAt(s++)) {
       case 0:
-        coefficients[c++] = 0;
+        sink.zeros(c++, 1);
         break;
       case 1: {
         if (s >= symbolsAvailable) return;  // the run's high part is missing
         const uint64_t high = symbolAt(s++);
         const uint64_t run = std::min((high << valueBits) + reader.next() + 1, total - c);
         ++v;
-        std::fill_n(coefficients.begin() + static_cast<ptrdiff_t>(c), run, 0);
+        sink.zeros(c, run);
         c += run;
         break;
       }
       case 2:
-        coefficients[c++] = static_cast<int32_t>(reader.next());
+        sink.value(c++, static_cast<int32_t>(reader.next()));
         ++v;
         break;
       default:
-        coefficients[c++] = -static_cast<int32_t>(reader.next());
+        sink.value(c++, -static_cast<int32_t>(reader.next()));
         ++v;
         break;
     }
   }
+}
+
+struct IntegerSink {
+  int32_t* plane;
+  void value(uint64_t i, int32_t v) { plane[i] = v; }
+  void zeros(uint64_t i, uint64_t count) { std::fill_n(plane + i, count, 0); }
+};
+
+// Dequantises while expanding into a plane that starts at 0: the factor of a
+// coefficient is that of the first level whose inner quarter does not hold
+// it, found from its row and its column.
+struct DequantisingSink {
+  double* plane;
+  const double* factors;          // per band: levels + 2
+  const uint8_t* rowBands;        // per row: the first level whose inner quarter lacks the row
+  const uint8_t* columnBands;     // the same per column
+  uint64_t width;
+  uint64_t row = 0, rowStart = 0;
+  void value(uint64_t i, int32_t v) {
+    while (i >= rowStart + width) {
+      rowStart += width;
+      ++row;
+    }
+    plane[i] = v * factors[std::min(rowBands[row], columnBands[i - rowStart])];
+  }
+  void zeros(uint64_t, uint64_t) {}
+};
+
+// For each index below `size`, the first level i (0 to levels) with
+// index >= size >> (i + 1); levels + 1 when there is none.
+std::vector<uint8_t> bandsAlong(int size, int levels) {
+  std::vector<uint8_t> bands(static_cast<size_t>(size));
+  for (int x = 0; x < size; ++x) {
+    int i = 0;
+    while (i <= levels && x < (size >> (i + 1))) ++i;
+    bands[x] = static_cast<uint8_t>(i);
+  }
+  return bands;
+}
+
+}  // namespace
+
+void expandImageStreams(const uint8_t* symbolBytes, size_t symbolByteCount, uint32_t symbolCount,
+                        const uint8_t* valueBytes, size_t valueByteCount, uint32_t valueCount, int valueBits,
+                        std::vector<int32_t>& coefficients) {
+  IntegerSink sink{coefficients.data()};
+  expand(symbolBytes, symbolByteCount, symbolCount, valueBytes, valueByteCount, valueCount, valueBits,
+         coefficients.size(), sink);
 }
 
 void dequantiseImagePlane(const int32_t* coefficients, const double* table, int width, int height, int levels,
@@ -260,30 +310,54 @@ void columnPair(const double* plane, size_t stride, int w, int half, int y, doub
 
 }  // namespace
 
-void inverseImageTransform(double* plane, double* result, int width, int height, int levels) {
+namespace {
+
+// Scratch rows of one inverse transform.
+struct TransformRows {
+  std::vector<double> evenRow, oddRow, upper, lower;
+  explicit TransformRows(int width)
+      : evenRow(static_cast<size_t>(width / 2 + 1)), oddRow(evenRow.size()), upper(width), lower(width) {}
+};
+
+// Steps levels down to 1 in place; `scratch` holds the columns' output and
+// needs (height / 2) rows of the full width.
+void inverseCoarseSteps(double* plane, double* scratch, int width, int height, int levels, TransformRows& rows) {
   const size_t stride = static_cast<size_t>(width);
-  std::vector<double> evenRow(static_cast<size_t>(width / 2 + 1)), oddRow(evenRow.size());
-  std::vector<double> upper(stride), lower(stride);
-  // The coarser steps in place, with `result` as the columns' scratch plane.
   for (int n = levels; n >= 1; --n) {
     const int w = width >> n, h = height >> n;
     if (w == 0 || h == 0) continue;
     const int half = h / 2;
     for (int y = 0; y < half; ++y)
-      columnPair(plane, stride, w, half, y, result + 2 * y * stride, result + (2 * y + 1) * stride);
-    if (h & 1) std::memcpy(result + (h - 1) * stride, plane + (h - 1) * stride, sizeof(double) * w);
+      columnPair(plane, stride, w, half, y, scratch + 2 * y * stride, scratch + (2 * y + 1) * stride);
+    if (h & 1) std::memcpy(scratch + (h - 1) * stride, plane + (h - 1) * stride, sizeof(double) * w);
     for (int r = 0; r < h; ++r)
-      inverseRow(result + r * stride, plane + r * stride, w, evenRow.data(), oddRow.data());
+      inverseRow(scratch + r * stride, plane + r * stride, w, rows.evenRow.data(), rows.oddRow.data());
   }
-  // The last step straight into `result`, two rows at a time.
+}
+
+// Output rows 2y and 2y + 1 of the last step (y = height / 2 for the odd
+// last row alone, into `even`).
+void lastStepRows(const double* plane, int width, int height, int y, TransformRows& rows, double* even, double* odd) {
+  const size_t stride = static_cast<size_t>(width);
   const int half = height / 2;
-  for (int y = 0; y < half; ++y) {
-    columnPair(plane, stride, width, half, y, upper.data(), lower.data());
-    inverseRow(upper.data(), result + 2 * y * stride, width, evenRow.data(), oddRow.data());
-    inverseRow(lower.data(), result + (2 * y + 1) * stride, width, evenRow.data(), oddRow.data());
+  if (y == half) {
+    inverseRow(plane + (height - 1) * stride, even, width, rows.evenRow.data(), rows.oddRow.data());
+    return;
   }
-  if (height & 1)
-    inverseRow(plane + (height - 1) * stride, result + (height - 1) * stride, width, evenRow.data(), oddRow.data());
+  columnPair(plane, stride, width, half, y, rows.upper.data(), rows.lower.data());
+  inverseRow(rows.upper.data(), even, width, rows.evenRow.data(), rows.oddRow.data());
+  inverseRow(rows.lower.data(), odd, width, rows.evenRow.data(), rows.oddRow.data());
+}
+
+}  // namespace
+
+void inverseImageTransform(double* plane, double* result, int width, int height, int levels) {
+  const size_t stride = static_cast<size_t>(width);
+  TransformRows rows(width);
+  inverseCoarseSteps(plane, result, width, height, levels, rows);
+  for (int y = 0; y < height / 2; ++y)
+    lastStepRows(plane, width, height, y, rows, result + 2 * y * stride, result + (2 * y + 1) * stride);
+  if (height & 1) lastStepRows(plane, width, height, height / 2, rows, result + (height - 1) * stride, nullptr);
 }
 
 namespace {
@@ -376,45 +450,76 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
       if (offset + 8 <= size) tables[c][i] = readF64(data + offset);  // a missing entry zeroes its band
   }
 
-  // One coefficient plane and one working plane serve every channel; each
-  // channel keeps its result plane until the pixels are made.
-  std::vector<int32_t> coefficients(n);
-  const std::unique_ptr<double[]> work(new double[n]);
-  std::vector<std::unique_ptr<double[]>> planes(channels);
+  // Each channel is expanded, dequantised and taken back to its last step in
+  // its own plane; the last step of all channels is then made two rows at a
+  // time and turned into pixels at once.
+  std::vector<std::vector<double>> planes(channels);
+  std::vector<double> scratch(static_cast<size_t>(height / 2 + 1) * width);
+  const std::vector<uint8_t> rowBands = bandsAlong(height, levels), columnBands = bandsAlong(width, levels);
+  std::vector<int32_t> coefficients;
+  TransformRows rows(width);
   for (int c = 0; c < channels; ++c) {
     const ByteRange symbols = clip(data, size, offset, symbolStreamBytes(header.symbolCount[c]));
     offset += symbolStreamBytes(header.symbolCount[c]);
     const uint64_t valueBytes = valueStreamBytes(header.valueCount[c], header.valueBits[c]);
     const ByteRange values = clip(data, size, offset, valueBytes);
     offset += valueBytes;
-    if (c > 0) std::fill(coefficients.begin(), coefficients.end(), 0);
-    expandImageStreams(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size,
-                       header.valueCount[c], header.valueBits[c], coefficients);
-    dequantiseImagePlane(coefficients.data(), tables[c].data(), width, height, levels, work.get());
-    planes[c].reset(new double[n]);
-    inverseImageTransform(work.get(), planes[c].get(), width, height, levels);
+    std::vector<double> factors(tableEntries);
+    bool finite = true;
+    for (int i = 0; i < tableEntries; ++i) {
+      factors[i] = bandFactor(tables[c][i]);
+      finite = finite && std::isfinite(factors[i]);
+    }
+    planes[c].assign(n, 0.0);
+    if (finite) {
+      DequantisingSink sink{planes[c].data(), factors.data(), rowBands.data(), columnBands.data(), uint64_t(width)};
+      expand(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size, header.valueCount[c],
+             header.valueBits[c], n, sink);
+    } else {
+      // A factor that is no number reaches the zero coefficients too.
+      coefficients.assign(n, 0);
+      expandImageStreams(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size,
+                         header.valueCount[c], header.valueBits[c], coefficients);
+      dequantiseImagePlane(coefficients.data(), tables[c].data(), width, height, levels, planes[c].data());
+    }
+    inverseCoarseSteps(planes[c].data(), scratch.data(), width, height, levels, rows);
   }
 
-  if (channels == 1) {
-    pixelsOut.resize(n);
-    const double* grey = planes[0].get();
-    for (size_t i = 0; i < n; ++i) pixelsOut[i] = clampToByte(grey[i]);
-    return ImageStatus::decoded;
+  const size_t w = static_cast<size_t>(width);
+  std::vector<double> lines(static_cast<size_t>(channels) * 2 * w);
+  pixelsOut.resize(n * (channels == 1 ? 1 : 4));
+  auto emitRow = [&](int r, int line) {
+    if (channels == 1) {
+      const double* grey = &lines[line * w];
+      uint8_t* out = pixelsOut.data() + r * w;
+      for (size_t x = 0; x < w; ++x) out[x] = clampToByte(grey[x]);
+      return;
+    }
+    const double* yp = &lines[(0 * 2 + line) * w];
+    const double* up = &lines[(1 * 2 + line) * w];
+    const double* vp = &lines[(2 * 2 + line) * w];
+    uint8_t* out = pixelsOut.data() + r * w * 4;
+    for (size_t x = 0; x < w; ++x) {
+      const double y = yp[x];
+      const double red = y + kRedFromV * vp[x];
+      const double blue = y + kBlueFromU * up[x];
+      const double green = (y - kLumaRed * red - kLumaBlue * blue) * kGreenFromRest;
+      out[4 * x] = clampToByte(blue);
+      out[4 * x + 1] = clampToByte(green);
+      out[4 * x + 2] = clampToByte(red);
+      out[4 * x + 3] = 0;
+    }
+  };
+  for (int y = 0; y < height / 2; ++y) {
+    for (int c = 0; c < channels; ++c)
+      lastStepRows(planes[c].data(), width, height, y, rows, &lines[(c * 2) * w], &lines[(c * 2 + 1) * w]);
+    emitRow(2 * y, 0);
+    emitRow(2 * y + 1, 1);
   }
-  pixelsOut.resize(n * 4);
-  const double* yp = planes[0].get();
-  const double* up = planes[1].get();
-  const double* vp = planes[2].get();
-  for (size_t i = 0; i < n; ++i) {
-    const double y = yp[i];
-    const double r = y + kRedFromV * vp[i];
-    const double b = y + kBlueFromU * up[i];
-    const double g = (y - kLumaRed * r - kLumaBlue * b) * kGreenFromRest;
-    uint8_t* px = pixelsOut.data() + 4 * i;
-    px[0] = clampToByte(b);
-    px[1] = clampToByte(g);
-    px[2] = clampToByte(r);
-    px[3] = 0;
+  if (height & 1) {
+    for (int c = 0; c < channels; ++c)
+      lastStepRows(planes[c].data(), width, height, height / 2, rows, &lines[(c * 2) * w], nullptr);
+    emitRow(height - 1, 0);
   }
   return ImageStatus::decoded;
 }
