@@ -1,12 +1,9 @@
-// Readers of scene-script sections that are not written yet: they read
-// nothing, so the loading phase runs through them and a show without
-// sprites, move lists or scenes still plays. Each is replaced by its own
-// reader, and this file goes once the last one exists.
+// The scene reader until it is written: it reads nothing, so the loading
+// phase runs through it and a show without scenes still plays. This file
+// goes once the real reader exists.
 #include "scripts/scene_script_readers.h"
 
 namespace glorbe {
-
-void parseSpritesAndMoveLists(const std::string&) {}
 
 void parseSceneScript(const std::string&) {}
 

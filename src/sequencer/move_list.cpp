@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometry/maths.h"
 #include "platform/cpu_features.h"
 #include "sequencer/move_list.h"
 
@@ -16,7 +17,6 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 
 // Rounds to nearest (ties to even) into [lo, hi]; NaN gives the bound nearer to 0.
 int64_t roundInto(double v, int64_t lo, int64_t hi) {
