@@ -5,6 +5,24 @@ PLAYER="$GLORBE_BIN/glorbe"
 WORK="$(mktemp -d /tmp/glorbe-e2e.XXXXXX)"
 trap 'rm -rf "$WORK"' EXIT
 
+# with_xvfb CMD...: runs CMD with DISPLAY set to a virtual X server of its
+# own (1024 x 768 x 24). Xvfb picks a free display number itself, so tests
+# running side by side never race for one.
+with_xvfb() {
+  local fifo="$WORK/.displayfd.$$.$RANDOM" number pid rc
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  pid=$!
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  [ -n "$number" ] || { kill "$pid" 2>/dev/null; echo "cannot start Xvfb" >&2; return 125; }
+  DISPLAY=":$number" "$@"
+  rc=$?
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return $rc
+}
+
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -22,7 +40,7 @@ run_player() {
   shift
   local start end
   start=$(date +%s.%N)
-  (cd "$WORK" && timeout "$limit" xvfb-run -a -s "-screen 0 1024x768x24" "$PLAYER" "$@" 2>"$WORK/stderr" >"$WORK/stdout")
+  (cd "$WORK" && with_xvfb timeout "$limit" "$PLAYER" "$@" 2>"$WORK/stderr" >"$WORK/stdout")
   RC=$?
   end=$(date +%s.%N)
   ELAPSED=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')

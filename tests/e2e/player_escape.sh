@@ -16,7 +16,7 @@ wait $pid
 echo "rc=$?"
 INNER
 start=$(date +%s)
-out=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" timeout 60 xvfb-run -a bash "$WORK/session.sh")
+out=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" with_xvfb timeout 60 bash "$WORK/session.sh")
 elapsed=$(( $(date +%s) - start ))
 [ "$out" = "rc=0" ] || fail "session said: $out / $(cat "$WORK/stderr")"
 [ "$elapsed" -lt 30 ] || fail "Escape did not end the show early ($elapsed s)"

@@ -4,8 +4,8 @@ source "$(dirname "$0")/lib.bash"
 RENDER="$GLORBE_BIN/glorbe-render"
 make_music 4
 cd "$WORK"
-xvfb-run -a "$RENDER" --size 320x240 --frame-at 2.5 one.png 2>err.txt || fail "render failed: $(cat err.txt)"
-xvfb-run -a "$RENDER" --size 320x240 --frame-at 2.5 two.png 2>err.txt || fail "second render failed: $(cat err.txt)"
+with_xvfb "$RENDER" --size 320x240 --frame-at 2.5 one.png 2>err.txt || fail "render failed: $(cat err.txt)"
+with_xvfb "$RENDER" --size 320x240 --frame-at 2.5 two.png 2>err.txt || fail "second render failed: $(cat err.txt)"
 cmp -s one.png two.png || fail "two runs gave different pictures"
 python3 - one.png <<'PY' || fail "the picture is not what the show draws"
 import struct, sys, zlib
@@ -42,7 +42,7 @@ centre = tuple(out[h // 2][w // 2 * 3:w // 2 * 3 + 3])
 expected = tuple(int(v) for v in sys.argv[2:5]) if len(sys.argv) > 4 else (0, 0, 51)  # the clear colour the loading screens leave
 assert all(abs(a - b) <= 1 for a, b in zip(centre, expected)), centre
 PY
-xvfb-run -a "$RENDER" --size 64x48 --fps 30 --from 1 --to 2 --frames frames 2>err.txt || fail "frames failed: $(cat err.txt)"
+with_xvfb "$RENDER" --size 64x48 --fps 30 --from 1 --to 2 --frames frames 2>err.txt || fail "frames failed: $(cat err.txt)"
 count=$(ls frames | wc -l)
 [ "$count" = 31 ] || fail "1 s at 30 fps from 1 s to 2 s is 31 frames, got $count"
 [ -f frames/frame_000030.png ] || fail "frames are numbered from frame_000000.png"
@@ -51,6 +51,6 @@ count=$(ls frames | wc -l)
 grep -q -- "--fps" err.txt || fail "the message names the option: $(cat err.txt)"
 "$RENDER" 2>/dev/null
 [ $? = 2 ] || fail "no output option gives exit code 2"
-xvfb-run -a "$RENDER" --from 30 --frames frames 2>err.txt
+with_xvfb "$RENDER" --from 30 --frames frames 2>err.txt
 [ $? = 2 ] || fail "a start past the end gives exit code 2"
 echo ok
