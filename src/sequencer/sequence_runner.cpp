@@ -227,6 +227,15 @@ TimelineCommand findTimelineCommand(const std::string& category, const std::stri
   return TimelineCommand::None;
 }
 
+WordKind commandWordKind(TimelineCommand command, const std::string& word) {
+  const CommandEntry* entry = entryOf(command);
+  if (entry == nullptr) return WordKind::Unknown;
+  for (const WordSlot& slot : entry->words) {
+    if (word == slot.word) return slot.text != nullptr ? WordKind::Text : WordKind::Number;
+  }
+  return WordKind::Unknown;
+}
+
 bool readParamValue(TimelineCommand command, const SequenceParam& param, int32_t localTick, int32_t trackLength,
                     WorkingValues& values) {
   const CommandEntry* entry = entryOf(command);

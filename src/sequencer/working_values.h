@@ -37,6 +37,11 @@ enum class TimelineCommand {
 // The command of a category and command word; None for words no command has.
 TimelineCommand findTimelineCommand(const std::string& category, const std::string& command);
 
+enum class WordKind { Unknown, Text, Number };
+
+// Whether a command reads a parameter word, and as what.
+WordKind commandWordKind(TimelineCommand command, const std::string& word);
+
 // Puts one parameter into its slot when the command knows its word: texts
 // as written, numbers through evaluateParam. False for a word the command
 // does not know (the values are then untouched).

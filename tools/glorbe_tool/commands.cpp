@@ -24,6 +24,12 @@ const std::vector<ToolCommand>& toolCommands() {
        "                                        every file below DIR in a ZIP archive, deflated unless --store,\n"
        "                                        with seek points about every BYTES of decoded data",
        runArchiveCommand},
+      {"sqp",
+       "glorbe-tool sqp build SOURCE OUT.sqp              a timeline's text form (docs/timeline.md) compiled into\n"
+       "                                                  the player's timeline file\n"
+       "glorbe-tool sqp dump FILE [--archive ARCHIVE]     a timeline file as the player loads it, one JSON document\n"
+       "                                                  (FILE on disk first, then in ARCHIVE, velk.dat)",
+       runSqpCommand},
       {"script",
        "glorbe-tool script dump FILE [--archive ARCHIVE]   a scene script as the engine reads it, one JSON object\n"
        "                                                   per line (FILE on disk first, then in ARCHIVE, velk.dat)",

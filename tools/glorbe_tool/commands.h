@@ -25,6 +25,7 @@ const ToolCommand& findToolCommand(const char* name);
 int runMp3Command(const Args& args);
 int runArchiveCommand(const Args& args);
 int runScriptCommand(const Args& args);
+int runSqpCommand(const Args& args);
 int runMusicCommand(const Args& args);
 int runArtCommand(const Args& args);
 int runHwlCommand(const Args& args);

@@ -1,0 +1,113 @@
+// glorbe-tool sqp: compiles a timeline's text form into the player's
+// timeline file, and shows a timeline file as the player loads it.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "archive/archive.h"
+#include "archive/load_buffer.h"
+#include "core/core.h"
+#include "glorbe_tool/commands.h"
+#include "sequencer/sequence_script.h"
+#include "timeline/timeline_source.h"
+
+namespace glorbe::tools {
+
+namespace {
+
+int buildTimeline(const std::string& sourcePath, const std::string& outPath) {
+  std::ifstream in(sourcePath, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "glorbe-tool: cannot read %s\n", sourcePath.c_str());
+    return 1;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  TimelineSource source;
+  SourceMessages messages;
+  const bool ok = parseTimelineSource(text.str(), sourcePath, source, messages);
+  for (const std::string& w : messages.warnings) std::fprintf(stderr, "%s\n", w.c_str());
+  for (const std::string& e : messages.errors) std::fprintf(stderr, "%s\n", e.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "glorbe-tool: %s not written\n", outPath.c_str());
+    return 1;
+  }
+  const std::string bytes = encodeTimeline(source);
+  if (bytes.size() > static_cast<size_t>(kLoadBufferSize)) {
+    std::fprintf(stderr, "glorbe-tool: the timeline takes %zu bytes; the player loads at most %d\n", bytes.size(),
+                 kLoadBufferSize);
+    return 1;
+  }
+  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "glorbe-tool: cannot write %s\n", outPath.c_str());
+    return 1;
+  }
+  size_t items = 0;
+  for (const SourceTrack& t : source.tracks) items += t.items.size();
+  std::printf("%s: %zu tracks, %zu items, %zu bytes\n", outPath.c_str(), source.tracks.size(), items, bytes.size());
+  return 0;
+}
+
+int dumpTimeline(const std::string& name, const std::string& archivePath, bool archiveNamed) {
+  resetArchives();
+  if (openArchive(archivePath, false) == nullptr && archiveNamed) {
+    std::fprintf(stderr, "glorbe-tool: cannot open %s\n", archivePath.c_str());
+    return 1;
+  }
+  ArchiveFile probe;
+  assign(probe, name);
+  open(probe, 1);
+  if (archiveStatus() != kStatusOk) {
+    std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), archivePath.c_str());
+    return 1;
+  }
+  const int64_t length = size(probe);
+  close(probe);
+  if (length > kLoadBufferSize) {
+    std::fprintf(stderr, "glorbe-tool: %s is %lld bytes; the player loads at most %d\n", name.c_str(),
+                 static_cast<long long>(length), kLoadBufferSize);
+    return 1;
+  }
+  allocateLoadBuffer();
+  SequenceScript script;
+  loadSequenceScript(name, script);
+  if (archiveStatus() != kStatusOk) {
+    std::fprintf(stderr, "glorbe-tool: %s could not be read whole (status %d)\n", name.c_str(), archiveStatus());
+    return 1;
+  }
+  const std::string json = timelineJson(script);
+  std::fwrite(json.data(), 1, json.size(), stdout);
+  return 0;
+}
+
+}  // namespace
+
+int runSqpCommand(const Args& args) {
+  const ToolCommand& self = findToolCommand("sqp");
+  if (args.empty()) return usageError(self, "expected: build SOURCE OUT.sqp, or dump FILE");
+  if (args[0] == "build") {
+    if (args.size() != 3) return usageError(self, "expected: build SOURCE OUT.sqp");
+    return buildTimeline(args[1], args[2]);
+  }
+  if (args[0] == "dump") {
+    if (args.size() < 2) return usageError(self, "expected: dump FILE [--archive ARCHIVE]");
+    std::string archivePath = kArchiveFile;
+    bool archiveNamed = false;
+    for (size_t i = 2; i < args.size(); ++i) {
+      if (args[i] == "--archive" && i + 1 < args.size()) {
+        archivePath = args[++i];
+        archiveNamed = true;
+      } else {
+        return usageError(self, "unknown option " + args[i]);
+      }
+    }
+    return dumpTimeline(args[1], archivePath, archiveNamed);
+  }
+  return usageError(self, "unknown action \"" + args[0] + "\"");
+}
+
+}  // namespace glorbe::tools
