@@ -59,7 +59,7 @@ rc=$?
 end=$(date +%s.%N)
 echo "$rc $(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')"
 INNER
-out=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" bash "$WORK/session.sh")
+out=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" with_xvfb timeout 60 bash "$WORK/session.sh")
 read -r rc elapsed <<<"$out"
 [ "$rc" = 0 ] || fail "exit code $rc: $(cat "$WORK/stderr")"
 between "$elapsed" 3.5 9 || fail "took $elapsed s for a 4 s timeline over 12 s of music"
