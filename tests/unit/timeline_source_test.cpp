@@ -173,6 +173,33 @@ TEST_F(TimelineSourceTest, ErrorsNameTheLineAndTheFault) {
   EXPECT_EQ(first(items), "bad.timeline:2: error: the track has 256 items; at most 255");
 }
 
+TEST_F(TimelineSourceTest, TimesInBarsAndBeatsFollowTheTempo) {
+  TimelineSource source;
+  SourceMessages m;
+  // 120 beats a minute in 3/4: a beat is 0.5 s, a bar 1.5 s.
+  ASSERT_TRUE(tools::parseTimelineSource("tempo 120 3\nstart beat 1\nend bars 10\n"
+                                         "track\nstart bar 2 beat 1\nlength beats 3\noffset 1.25\n",
+                                         "t", source, m));
+  EXPECT_DOUBLE_EQ(source.start, 0.5);
+  EXPECT_DOUBLE_EQ(source.end, 15.0);
+  ASSERT_EQ(source.tracks.size(), 1u);
+  EXPECT_DOUBLE_EQ(source.tracks[0].start, 3.5);
+  EXPECT_DOUBLE_EQ(source.tracks[0].length, 1.5);
+  EXPECT_DOUBLE_EQ(source.tracks[0].offset, 1.25) << "plain seconds still work";
+
+  const auto first = [&](const std::string& text) {
+    const auto errors = errorsOf(text);
+    return errors.empty() ? std::string("(none)") : errors.front();
+  };
+  EXPECT_EQ(first("end bar 4\n"), "bad.timeline:1: error: end: bars and beats need the timeline's \"tempo\" first");
+  EXPECT_EQ(first("tempo 0\nend 1\n"),
+            "bad.timeline:1: error: the tempo must lie above 0 and up to 1000 beats per minute");
+  EXPECT_EQ(first("tempo 124\nend bar 2 beat\n"),
+            "bad.timeline:2: error: end takes seconds, or units and numbers such as \"bar 8 beat 2\"");
+  EXPECT_EQ(first("tempo 124\nend week 2\n"),
+            "bad.timeline:2: error: end: \"week\" is not a unit (bar, bars, beat, beats)");
+}
+
 TEST_F(TimelineSourceTest, WarningsForWhatThePlayerIgnores) {
   TimelineSource source;
   SourceMessages m;

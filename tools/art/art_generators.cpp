@@ -150,6 +150,20 @@ Rgb orb(double u, double v) {
   return c;
 }
 
+// Where the planet of "orb" is: 1 on the sphere, its ring and the glow
+// around it, 0 on the starry background (the planet's alpha image).
+double orbAlpha(double u, double v) {
+  const double x = (u - 0.5) * 2, y = (v - 0.5) * 2;
+  const double r = std::hypot(x, y);
+  const double R = 0.58;
+  const double ex = x / 0.92, ey = (y + x * 0.25) / 0.22;
+  const double d = std::fabs(std::hypot(ex, ey) - 1.0);
+  const double ring = std::exp(-d * d * 900.0);
+  const double sphere = smoothstep(R + 0.01, R - 0.01, r);
+  const double glow = r > R ? std::exp(-(r - R) * 14.0) * 0.6 : 0.0;
+  return std::clamp(std::max({sphere, ring, glow}), 0.0, 1.0);
+}
+
 Rgb plasma(double u, double v) {
   const double x = u * 2 * kPi, y = v * 2 * kPi;
   const double a = std::sin(x * 2 + std::sin(y * 3)) + std::sin(y * 2 + std::cos(x * 1)) +
@@ -285,6 +299,7 @@ const std::vector<ArtKind>& artKinds() {
       {"stripes", 3, "diagonal colour stripes (a brush)"},
       {"checker", 3, "an 8 x 8 checkerboard"},
       {"glow", 1, "a soft round glow (grey, for alpha or additive sprites)"},
+      {"orbalpha", 1, "the alpha image of \"orb\": its planet, ring and glow (grey)"},
       {"ring", 1, "a soft ring with a faint core (grey)"},
       {"flare", 1, "a six-ray star flare (grey)"},
       {"text", 1, "soft-edged capital letters of --text (grey)"},
@@ -313,7 +328,7 @@ bool makeArt(const std::string& kind, int width, int height, const std::string& 
       {"nebula", nebula},   {"grid", neonGrid},   {"stripes", stripes}, {"checker", checker},
   };
   static const std::vector<std::pair<const char*, GreyFn>> greys = {
-      {"glow", glow}, {"ring", ringMask}, {"flare", flare}};
+      {"glow", glow}, {"ring", ringMask}, {"flare", flare}, {"orbalpha", orbAlpha}};
   for (const auto& [name, fn] : colour) {
     if (kind == name) {
       image = paint(width, height, 3, fn);

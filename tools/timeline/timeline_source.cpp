@@ -167,8 +167,37 @@ class SourceReader {
     return number(1, what);
   }
 
+  // A time: seconds, or with a tempo given, "bar N", "beat N" or both
+  // ("bar 8 beat 2"; bars count from 0, so bar 8 starts the ninth bar).
   std::optional<double> seconds(const std::string& what) {
-    const auto v = onlyNumber(what);
+    std::optional<double> v;
+    if (tokens_.size() > 2) {
+      if (tempo_ <= 0) {
+        fail(what + ": bars and beats need the timeline's \"tempo\" first");
+        return std::nullopt;
+      }
+      if (tokens_.size() % 2 == 0) {
+        fail(what + " takes seconds, or units and numbers such as \"bar 8 beat 2\"");
+        return std::nullopt;
+      }
+      double beats = 0;
+      for (size_t i = 1; i + 1 < tokens_.size(); i += 2) {
+        const std::string unit = tokens_[i].kind == Token::Word ? lower(tokens_[i].text) : "";
+        double perUnit = 0;
+        if (unit == "bar" || unit == "bars") perUnit = beatsPerBar_;
+        else if (unit == "beat" || unit == "beats") perUnit = 1;
+        else {
+          fail(what + ": \"" + tokens_[i].text + "\" is not a unit (bar, bars, beat, beats)");
+          return std::nullopt;
+        }
+        const auto n = number(i + 1, what);
+        if (!n) return std::nullopt;
+        beats += *n * perUnit;
+      }
+      v = beats * 60.0 / tempo_;
+    } else {
+      v = onlyNumber(what);
+    }
     if (v && std::fabs(*v * 60.0) > kMaxTicks) {
       fail(what + " " + formatSeconds(*v) + " s lies beyond the ticks a timeline can hold");
       return std::nullopt;
@@ -188,7 +217,20 @@ class SourceReader {
   }
 
   void headerField(const std::string& keyword) {
-    if (keyword == "name") {
+    if (keyword == "tempo") {
+      if (!once("tempo", headerSeen_)) return;
+      if (tokens_.size() < 2 || tokens_.size() > 3) return fail("\"tempo\" takes beats per minute and optionally beats per bar");
+      const auto bpm = number(1, "tempo");
+      if (!bpm) return;
+      if (!(*bpm > 0 && *bpm <= 1000)) return fail("the tempo must lie above 0 and up to 1000 beats per minute");
+      tempo_ = *bpm;
+      if (tokens_.size() == 3) {
+        const auto perBar = number(2, "beats per bar");
+        if (!perBar) return;
+        if (!(*perBar >= 1 && *perBar <= 64)) return fail("beats per bar must lie between 1 and 64");
+        beatsPerBar_ = *perBar;
+      }
+    } else if (keyword == "name") {
       if (!once("name", headerSeen_)) return;
       if (tokens_.size() > 2) return fail("\"name\" takes one text");
       if (const auto t = text(1, "name")) out_.name = *t;
@@ -435,6 +477,8 @@ class SourceReader {
   std::vector<Token> tokens_;
   int lineNumber_ = 0;
   bool hasEnd_ = false;
+  double tempo_ = 0.0;       // beats per minute, for times in bars and beats
+  double beatsPerBar_ = 4.0;
   std::vector<std::string> headerSeen_;
   std::vector<std::string> trackSeen_;
   int trackLine_ = 0;

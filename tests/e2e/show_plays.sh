@@ -1,0 +1,52 @@
+# The bundled show: built by the build, every archive file within the load
+# buffer's slot, its timeline ending within its music; played from near the
+# end it ends by itself; frames at a few moments are pictures, not one colour.
+source "$(dirname "$0")/lib.bash"
+SHOW="$GLORBE_SOURCE/show"
+[ -f "$SHOW/velk.dat" ] && [ -f "$SHOW/quendar.mp3" ] || fail "the show is not built in $SHOW"
+
+"$TOOL" archive list "$SHOW/velk.dat" >"$WORK/list" || fail "cannot list the archive"
+grep -qx "status 0" "$WORK/list" || fail "the archive registers with $(tail -1 "$WORK/list")"
+for name in scripts/greetz.ini scripts/wembo.ini scripts/battle.ini scripts/guitar.ini scripts/flex.ini \
+            scripts/alien.ini scripts/ant.ini scripts/greetz.sqp loader/0.hwl loader/4.hwl; do
+  grep -q "^$name	" "$WORK/list" || fail "the archive lacks $name"
+done
+awk -F'\t' 'NF == 5 && $4 > 500000 { print $1 " has " $4 " bytes"; bad = 1 } END { exit bad }' "$WORK/list" \
+  || fail "archive files over 500,000 bytes"
+
+"$TOOL" archive cat "$SHOW/velk.dat" 'scripts\greetz.sqp' >"$WORK/greetz.sqp" || fail "no timeline"
+end_tick=$("$TOOL" sqp dump "$WORK/greetz.sqp" | sed -n 's/^ *"endTick": *\([0-9-]*\).*/\1/p')
+music_ms=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$SHOW/quendar.mp3" | awk '{ printf "%d", $1 * 1000 }')
+[ -n "$end_tick" ] && [ -n "$music_ms" ] || fail "cannot read the end tick ($end_tick) or the music's length ($music_ms)"
+[ $((end_tick * 1000 / 60)) -le "$music_ms" ] || fail "the timeline ends at tick $end_tick, after the music ($music_ms ms)"
+
+# Played from 3 s before its end, without a sound device, the show ends by itself.
+cp "$SHOW/velk.dat" "$SHOW/quendar.mp3" "$WORK/"
+export GLORBE_LAUNCHER="fullscreen=0 soundDriver=1"
+start_second=$(awk -v t="$end_tick" 'BEGIN { printf "%.2f", t / 60 - 3 }')
+run_player 120 "$start_second"
+[ "$RC" = 0 ] || fail "exit code $RC: $ERR"
+between "$ELAPSED" 2.5 20 || fail "3 s of show took $ELAPSED s"
+
+# Frames at a few moments of the show are pictures, not one colour.
+for second in 14 45 70 100; do
+  (cd "$WORK" && with_xvfb "$GLORBE_BIN/glorbe-render" --size 320x240 --fps 20 --from $((second - 2)) \
+      --frame-at "$second" "$WORK/frame_$second.png" 2>/dev/null) || fail "cannot render second $second"
+done
+python3 - "$WORK"/frame_*.png <<'PY' || fail "a frame of the show is (nearly) one colour"
+import struct, sys, zlib
+for path in sys.argv[1:]:
+    data = open(path, "rb").read()
+    w, h = struct.unpack(">II", data[16:24])
+    raw, pos = b"", 8
+    while pos < len(data):
+        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        if kind == b"IDAT":
+            raw += data[pos + 8:pos + 8 + n]
+        pos += 12 + n
+    rows = zlib.decompress(raw)
+    # Distinct filtered bytes is a rough but safe measure: a flat picture has almost none.
+    distinct = len(set(rows))
+    assert distinct > 40, (path, distinct)
+PY
+echo ok
