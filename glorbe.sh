@@ -14,7 +14,8 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev zlib1g-dev libx11-dev libxrandr-dev
-  libmpg123-dev libsdl2-dev libfltk1.3-dev libmp3lame-dev libpng-dev
+  libmpg123-dev libsdl2-dev libfltk1.3-dev libfontconfig-dev libmp3lame-dev libpng-dev
+  fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3 zip unzip ffmpeg
 )
@@ -51,7 +52,8 @@ sanitize() {
     -DGLORBE_BUILD_SHOW=OFF -DGLORBE_BENCH=OFF -DGLORBE_SHOW_DIR="$dir/show"
   cmake --build "$dir" -j "$JOBS" --target glorbe_unit_tests
   cd "$dir"
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest -j "$JOBS" -L unit --output-on-failure
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS="suppressions=$ROOT/tests/lsan_suppressions.txt" \
+    ctest -j "$JOBS" -L unit --output-on-failure
 }
 
 case "${1:-}" in

@@ -1,5 +1,6 @@
 // The launcher. With GLORBE_LAUNCHER set no window is shown and no message
-// box either; the variable's pairs override the window's defaults.
+// box either; the variable's pairs override the window's defaults. Without
+// it the settings window lists the screen's modes and the user chooses.
 #include "launcher/launcher.h"
 
 #include <cstdio>
@@ -8,22 +9,53 @@
 
 #include "core/engine_settings.h"
 #include "display/display.h"
+#include "launcher/launcher_form.h"
 #include "launcher/unattended_settings.h"
+#include "platform/display_modes.h"
 #include "platform/exit_procedures.h"
+#include "platform/launcher_window.h"
 #include "platform/message_box.h"
 
 namespace glorbe {
 
-void runLauncher(unsigned extraDisplayMode) {
-  const char* variable = std::getenv(kLauncherVariable);
-  if (variable != nullptr) setMessageBoxUnattended(true);
+namespace {
+
+EngineSettings settingsFromVariable(const char* variable) {
+  setMessageBoxUnattended(true);
   EngineSettings settings = launcherDefaults();
   std::string error;
-  if (!parseLauncherVariable(variable != nullptr ? variable : "", settings, error)) {
+  if (!parseLauncherVariable(variable, settings, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     endProgram(2);
   }
-  engineSettings = settings;
+  return settings;
+}
+
+[[noreturn]] void noDisplay() {
+  showMessageBox(kLauncherFailureCaption, kLauncherCreateFailedText);
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') {
+    std::fprintf(stderr, "glorbe: the settings window needs an X display, and DISPLAY is not set. "
+                         "Set %s to start without it (see the README).\n", kLauncherVariable);
+  } else {
+    std::fprintf(stderr, "glorbe: the settings window needs an X display; \"%s\" cannot be opened.\n", name);
+  }
+  endProgram(1);
+}
+
+EngineSettings settingsFromWindow() {
+  ScreenModes screen;
+  if (!queryScreenModes(screen)) noDisplay();
+  LauncherForm form = openingLauncherForm(screen.modes);
+  if (runLauncherWindow(form) == LauncherOutcome::Quit) endProgram(0);
+  return confirmLauncherForm(form, screen);
+}
+
+}  // namespace
+
+void runLauncher(unsigned extraDisplayMode) {
+  const char* variable = std::getenv(kLauncherVariable);
+  engineSettings = variable != nullptr ? settingsFromVariable(variable) : settingsFromWindow();
   setupDisplay(engineSettings.width, engineSettings.height, engineSettings.bits, engineSettings.fullscreen,
                extraDisplayMode);
 }

@@ -4,9 +4,14 @@
 
 namespace glorbe {
 
-// Fills engineSettings (from GLORBE_LAUNCHER, or the window's defaults) and
-// opens the display with them. A malformed GLORBE_LAUNCHER ends the program
-// with exit code 2.
+inline constexpr const char* kLauncherFailureCaption = "Warning";
+inline constexpr const char* kLauncherCreateFailedText = "Launcher: WinCreate failed.";
+
+// Fills engineSettings and opens the display with them. With GLORBE_LAUNCHER
+// set the choices come from the variable (a malformed one ends the program
+// with exit code 2); otherwise the settings window asks the user. "Outta
+// here!" in the window ends the program with exit code 0 before anything
+// else is opened; without an X display the program ends with exit code 1.
 void runLauncher(unsigned extraDisplayMode);
 
 }  // namespace glorbe
