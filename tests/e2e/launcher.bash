@@ -6,11 +6,23 @@ unset GLORBE_LAUNCHER FLTK_SCHEME
 LAUNCHER_SESSION="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/launcher_session.bash"
 
 # run_session SCREEN SCRIPT: runs the session script (bash) in the scratch
-# folder on a virtual X server with screen SCREEN (e.g. 800x600x24); sets
-# OUT to what it printed on standard output. The script finds its helpers
-# with: source "$SESSION".
+# folder on a virtual X server of its own with screen SCREEN (e.g.
+# 800x600x24); sets OUT to what it printed on standard output. The script
+# finds its helpers with: source "$SESSION". The server chooses a free
+# display number itself (-displayfd), so tests running side by side never
+# share one.
 run_session() {
-  local screen="$1" script="$2"
-  OUT=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" SESSION="$LAUNCHER_SESSION" \
-    timeout 120 xvfb-run -a -s "-screen 0 $screen" bash "$script" 2>"$WORK/session.err")
+  local screen="$1" script="$2" server i
+  rm -f "$WORK/display"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.err" &
+  server=$!
+  for ((i = 0; i < 100; ++i)); do
+    [ -s "$WORK/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$WORK/display" ] || fail "the virtual X server did not start: $(cat "$WORK/xvfb.err")"
+  OUT=$(cd "$WORK" && DISPLAY=":$(head -1 "$WORK/display")" PLAYER="$PLAYER" WORK="$WORK" \
+    SESSION="$LAUNCHER_SESSION" timeout 120 bash "$script" 2>"$WORK/session.err")
+  kill "$server"
+  wait "$server" 2>/dev/null
 }

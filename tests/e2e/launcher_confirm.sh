@@ -9,14 +9,14 @@ make_music 2
 # Return takes the defaults: fullscreen at the listed 800x600 / 32.
 cat >"$WORK/return.sh" <<'INNER'
 source "$SESSION"
-"$PLAYER" 2>"$WORK/stderr" &
+"$PLAYER" >"$WORK/stdout" 2>"$WORK/stderr" &
 pid=$!
 win=$(wait_window "$LAUNCHER_TITLE")
-[ -n "$win" ] || { echo "no launcher window"; exit; }
+[ -n "$win" ] || { echo "no launcher window; windows: $(xdotool search --name . getwindowname 2>&1 | tr "\n" ,)"; exit; }
 xdotool getwindowgeometry "$win" | tr -s ' \n' ' '
 echo
 press "$win" Return
-box=$(wait_window '^800x600:32@60$' 10)
+box=$(wait_window '^800x600:32@60$' 30)
 [ -n "$box" ] || { echo "no refusal box for 800x600:32@60"; kill $pid; exit; }
 xdotool search --name "$LAUNCHER_TITLE" >/dev/null && echo "the launcher window stayed open"
 press "$box" Return
@@ -32,16 +32,16 @@ rc=0"
 # leaves the window open; closing it confirms.
 cat >"$WORK/close.sh" <<'INNER'
 source "$SESSION"
-"$PLAYER" 2>"$WORK/stderr" &
+"$PLAYER" >"$WORK/stdout" 2>"$WORK/stderr" &
 pid=$!
 win=$(wait_window "$LAUNCHER_TITLE")
-[ -n "$win" ] || { echo "no launcher window"; exit; }
+[ -n "$win" ] || { echo "no launcher window; windows: $(xdotool search --name . getwindowname 2>&1 | tr "\n" ,)"; exit; }
 xdotool getwindowgeometry "$win" | grep Position
 press "$win" Escape
 sleep 1
 kill -0 $pid 2>/dev/null || { echo "Escape ended the launcher"; exit; }
 close_window "$win"
-box=$(wait_window '^1024x768:16@60$' 10)
+box=$(wait_window '^1024x768:16@60$' 30)
 [ -n "$box" ] || { echo "no refusal box for 1024x768:16@60"; kill $pid; exit; }
 press "$box" Return
 wait_exit $pid
@@ -56,10 +56,10 @@ run_session 1024x768x16 "$WORK/close.sh"
 # in a warning box first.
 cat >"$WORK/click.sh" <<'INNER'
 source "$SESSION"
-"$PLAYER" 2>"$WORK/stderr" &
+"$PLAYER" >"$WORK/stdout" 2>"$WORK/stderr" &
 pid=$!
 win=$(wait_window "$LAUNCHER_TITLE")
-[ -n "$win" ] || { echo "no launcher window"; exit; }
+[ -n "$win" ] || { echo "no launcher window; windows: $(xdotool search --name . getwindowname 2>&1 | tr "\n" ,)"; exit; }
 timeout 10 xdotool windowfocus --sync "$win"
 click "$win" 28 70        # Fullscreen box
 click "$win" 80 223       # Sound Driver list
@@ -67,7 +67,7 @@ sleep 0.5
 xdotool key Down Return   # "No Sound" in the open list
 sleep 0.3
 click "$win" 47 281       # Let's trip!
-warning=$(wait_window '^Warning$' 20)
+warning=$(wait_window '^Warning$' 60)
 [ -n "$warning" ] || { echo "no renderer warning"; kill $pid; exit; }
 show=$(xdotool search --name '^glORBE$' | head -1)
 [ -n "$show" ] && xdotool getwindowgeometry "$show" | grep Geometry

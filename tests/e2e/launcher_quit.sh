@@ -13,10 +13,10 @@ source "$SESSION"
   done >>"$WORK/windows" 2>/dev/null ) &
 watcher=$!
 trap 'kill $watcher 2>/dev/null' EXIT
-"$PLAYER" 2>"$WORK/stderr" &
+"$PLAYER" >"$WORK/stdout" 2>"$WORK/stderr" &
 pid=$!
 win=$(wait_window "$LAUNCHER_TITLE")
-[ -n "$win" ] || { echo "no launcher window"; exit; }
+[ -n "$win" ] || { echo "no launcher window; windows: $(xdotool search --name . getwindowname 2>&1 | tr "\n" ,)"; exit; }
 timeout 10 xdotool windowfocus --sync "$win"
 click "$win" 28 70        # Fullscreen cleared: a wrong path would open a window
 click "$win" 157 281      # Outta here!

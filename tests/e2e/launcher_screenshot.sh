@@ -9,10 +9,10 @@ FUZZ=25%
 
 cat >"$WORK/shot.sh" <<'INNER'
 source "$SESSION"
-"$PLAYER" 2>"$WORK/stderr" &
+"$PLAYER" >"$WORK/stdout" 2>"$WORK/stderr" &
 pid=$!
 win=$(wait_window "$LAUNCHER_TITLE")
-[ -n "$win" ] || { echo "no launcher window"; exit; }
+[ -n "$win" ] || { echo "no launcher window; windows: $(xdotool search --name . getwindowname 2>&1 | tr "\n" ,)"; exit; }
 xdotool mousemove 0 0
 # The window is drawn once it is mapped; take pictures until two agree.
 import -window "$win" "$WORK/shot.png"

@@ -3,9 +3,9 @@ set -u
 LAUNCHER_TITLE='^glORBE System Launcher$'
 
 # wait_window PATTERN [SECONDS]: prints the id of the first mapped window
-# whose name matches, waiting at most SECONDS (default 20).
+# whose name matches, waiting at most SECONDS (default 60).
 wait_window() {
-  timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+  timeout "${2:-60}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
 }
 
 # press WINDOW KEY...: gives WINDOW the keyboard focus and types the keys.
