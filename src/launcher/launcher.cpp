@@ -11,7 +11,6 @@
 #include "display/display.h"
 #include "launcher/launcher_form.h"
 #include "launcher/unattended_settings.h"
-#include "platform/display_modes.h"
 #include "platform/exit_procedures.h"
 #include "platform/launcher_window.h"
 #include "platform/message_box.h"
@@ -45,7 +44,7 @@ EngineSettings settingsFromVariable(const char* variable) {
 
 EngineSettings settingsFromWindow() {
   ScreenModes screen;
-  if (!queryScreenModes(screen)) noDisplay();
+  if (!openLauncherDisplay(screen)) noDisplay();
   LauncherForm form = openingLauncherForm(screen.modes);
   if (runLauncherWindow(form) == LauncherOutcome::Quit) endProgram(0);
   return confirmLauncherForm(form, screen);

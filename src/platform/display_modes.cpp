@@ -49,9 +49,7 @@ void readRandrModes(Display* display, Window root, int32_t bits, ScreenModes& sc
 
 }  // namespace
 
-bool queryScreenModes(ScreenModes& screen) {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
+void readScreenModes(Display* display, ScreenModes& screen) {
   const int number = DefaultScreen(display);
   const int32_t bits = bitsPerPixelOfDepth(display, DefaultDepth(display, number));
   screen = ScreenModes{};
@@ -59,8 +57,6 @@ bool queryScreenModes(ScreenModes& screen) {
   readRandrModes(display, RootWindow(display, number), bits, screen);
   // Without XRandR the screen still has the mode it shows.
   if (screen.modes.empty()) screen.modes.push_back(screen.current);
-  XCloseDisplay(display);
-  return true;
 }
 
 }  // namespace glorbe

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+struct _XDisplay;  // Xlib's Display
+
 namespace glorbe {
 
 struct DisplayMode {
@@ -22,8 +24,7 @@ struct ScreenModes {
   DisplayMode current;  // the mode the screen shows now
 };
 
-// Reads the modes of the default screen of the display named by DISPLAY.
-// False when no X display can be opened.
-bool queryScreenModes(ScreenModes& screen);
+// Reads the modes of the connection's default screen.
+void readScreenModes(_XDisplay* display, ScreenModes& screen);
 
 }  // namespace glorbe

@@ -12,6 +12,7 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <memory>
 #include <string>
@@ -206,6 +207,19 @@ void build(LauncherWindow& w, LauncherForm& form) {
 }
 
 }  // namespace
+
+// One connection serves the mode query, the window and the message boxes
+// after it: an X server resets when its last client leaves, and a
+// connection made during a reset fails.
+bool openLauncherDisplay(ScreenModes& screen) {
+  if (fl_display == nullptr) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    fl_open_display(display);
+  }
+  readScreenModes(fl_display, screen);
+  return true;
+}
 
 LauncherOutcome runLauncherWindow(LauncherForm& form) {
   fl_open_display();

@@ -13,8 +13,12 @@ enum class LauncherOutcome {
   Quit,       // "Outta here!"
 };
 
+// Opens the X display the window will use and reads the screen's modes
+// through it. False when no X display can be opened.
+bool openLauncherDisplay(ScreenModes& screen);
+
 // Shows the window centred on the screen with the form's contents and runs
-// until the user confirms or quits. Needs a reachable X display.
+// until the user confirms or quits. Needs openLauncherDisplay first.
 LauncherOutcome runLauncherWindow(LauncherForm& form);
 
 }  // namespace glorbe

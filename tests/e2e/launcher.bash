@@ -10,11 +10,12 @@ LAUNCHER_SESSION="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/launcher_session
 # 800x600x24); sets OUT to what it printed on standard output. The script
 # finds its helpers with: source "$SESSION". The server chooses a free
 # display number itself (-displayfd), so tests running side by side never
-# share one.
+# share one; it does not reset when its last client leaves, which the
+# helpers' short-lived xdotool connections would otherwise cause.
 run_session() {
   local screen="$1" script="$2" server i
   rm -f "$WORK/display"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.err" &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
   server=$!
   for ((i = 0; i < 100; ++i)); do
     [ -s "$WORK/display" ] && break
