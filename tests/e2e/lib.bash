@@ -11,7 +11,7 @@ trap 'rm -rf "$WORK"' EXIT
 with_xvfb() {
   local fifo="$WORK/.displayfd.$$.$RANDOM" number pid rc
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   pid=$!
   read -r number <"$fifo"
   rm -f "$fifo"
