@@ -5,7 +5,8 @@ export GLORBE_LAUNCHER="fullscreen=0 soundDriver=1"
 cat >"$WORK/session.sh" <<'INNER'
 "$PLAYER" 2>"$WORK/stderr" &
 pid=$!
-win=$(xdotool search --sync --name '^glORBE$' | head -1)
+# Bounded: a player that ends before its window is found must not hang the test.
+win=$(timeout 30 xdotool search --sync --name '^glORBE$' | head -1)
 sleep 1.5
 xdotool windowfocus --sync "$win"
 xdotool key d D q

@@ -8,33 +8,11 @@
 #include "archive/load_buffer.h"
 #include "core/core.h"
 #include "glorbe_tool/commands.h"
+#include "glorbe_tool/content_lookup.h"
 #include "scripts/script_reader.h"
 
 namespace glorbe::tools {
 
-namespace {
-
-// A JSON string. Bytes outside ASCII are taken as Latin-1 characters, so any
-// script gives valid JSON.
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char ch : s) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20 || c >= 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace
 
 int runScriptCommand(const Args& args) {
   const ToolCommand& self = findToolCommand("script");
@@ -50,25 +28,8 @@ int runScriptCommand(const Args& args) {
     }
   }
   const std::string& name = args[1];
-  resetArchives();
-  if (openArchive(archivePath, false) == nullptr && archiveNamed) {
-    std::fprintf(stderr, "glorbe-tool: cannot open %s\n", archivePath.c_str());
-    return 1;
-  }
-  ArchiveFile probe;
-  assign(probe, name);
-  open(probe, 1);
-  if (archiveStatus() != kStatusOk) {
-    std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), archivePath.c_str());
-    return 1;
-  }
-  const int64_t length = size(probe);
-  close(probe);
-  if (length > kLoadBufferSize) {
-    std::fprintf(stderr, "glorbe-tool: %s is %lld bytes; the engine loads at most %d\n", name.c_str(),
-                 static_cast<long long>(length), kLoadBufferSize);
-    return 1;
-  }
+  int64_t length = 0;
+  if (findContentFile(name, archivePath, archiveNamed, length) != 0) return 1;
 
   allocateLoadBuffer();
   LoadedFile file;

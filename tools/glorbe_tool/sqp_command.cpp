@@ -9,6 +9,7 @@
 #include "archive/load_buffer.h"
 #include "core/core.h"
 #include "glorbe_tool/commands.h"
+#include "glorbe_tool/content_lookup.h"
 #include "sequencer/sequence_script.h"
 #include "timeline/timeline_source.h"
 
@@ -53,25 +54,8 @@ int buildTimeline(const std::string& sourcePath, const std::string& outPath) {
 }
 
 int dumpTimeline(const std::string& name, const std::string& archivePath, bool archiveNamed) {
-  resetArchives();
-  if (openArchive(archivePath, false) == nullptr && archiveNamed) {
-    std::fprintf(stderr, "glorbe-tool: cannot open %s\n", archivePath.c_str());
-    return 1;
-  }
-  ArchiveFile probe;
-  assign(probe, name);
-  open(probe, 1);
-  if (archiveStatus() != kStatusOk) {
-    std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), archivePath.c_str());
-    return 1;
-  }
-  const int64_t length = size(probe);
-  close(probe);
-  if (length > kLoadBufferSize) {
-    std::fprintf(stderr, "glorbe-tool: %s is %lld bytes; the player loads at most %d\n", name.c_str(),
-                 static_cast<long long>(length), kLoadBufferSize);
-    return 1;
-  }
+  int64_t length = 0;
+  if (findContentFile(name, archivePath, archiveNamed, length) != 0) return 1;
   allocateLoadBuffer();
   SequenceScript script;
   loadSequenceScript(name, script);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "glorbe_tool/content_lookup.h"
 #include "sequencer/working_values.h"
 
 namespace glorbe::tools {
@@ -507,23 +508,6 @@ struct Writer {
 
 // ---- JSON ----------------------------------------------------------------------------------
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char ch : s) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20 || c >= 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);  // bytes above ASCII as Latin-1
-      out += escaped;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
 
 std::string jsonFloat(float v) {
   if (std::isnan(v)) return "\"NaN\"";
