@@ -99,12 +99,11 @@ inline void warpPixelsPortable(const WarpSetup& s, const MapEntry* a, const MapE
   }
 }
 
-void finishWarp(MoveList& list) { std::swap(list.picture, list.backPicture); }
-
-}  // namespace
-
-void warpMoveListPortable(MoveList& list, const std::vector<MapEntry>& otherMap, uint32_t otherWidth,
-                          uint32_t otherHeight, int32_t phase) {
+// One warp step, row by row: `warpRow(setup, map1 row, other map row,
+// target row, width)` does the pixels; the picture and its back buffer swap.
+template <typename RowFn>
+void warpRows(MoveList& list, const std::vector<MapEntry>& otherMap, uint32_t otherWidth, uint32_t otherHeight,
+              int32_t phase, RowFn warpRow) {
   WarpSetup s;
   const std::vector<MapEntry>* other = &otherMap;
   if (!prepareWarp(list, other, otherWidth, otherHeight, phase, s)) return;
@@ -112,9 +111,19 @@ void warpMoveListPortable(MoveList& list, const std::vector<MapEntry>& otherMap,
   for (uint32_t row = 0; row < list.height; ++row) {
     const MapEntry* b = otherRow(*other, otherWidth, otherHeight, list, row, scratch);
     const size_t base = size_t{row} * list.width;
-    warpPixelsPortable(s, &list.map1[base], b, s.target + base, 0, list.width);
+    warpRow(s, &list.map1[base], b, s.target + base, list.width);
   }
-  finishWarp(list);
+  std::swap(list.picture, list.backPicture);
+}
+
+}  // namespace
+
+void warpMoveListPortable(MoveList& list, const std::vector<MapEntry>& otherMap, uint32_t otherWidth,
+                          uint32_t otherHeight, int32_t phase) {
+  warpRows(list, otherMap, otherWidth, otherHeight, phase,
+           [](const WarpSetup& s, const MapEntry* a, const MapEntry* b, uint32_t* target, uint32_t width) {
+             warpPixelsPortable(s, a, b, target, 0, width);
+           });
 }
 
 #if defined(GLORBE_MOVE_PACKED)
@@ -190,16 +199,7 @@ void warpRowPacked(const WarpSetup& s, const MapEntry* a, const MapEntry* b, uin
 
 void warpMoveListPacked(MoveList& list, const std::vector<MapEntry>& otherMap, uint32_t otherWidth,
                         uint32_t otherHeight, int32_t phase) {
-  WarpSetup s;
-  const std::vector<MapEntry>* other = &otherMap;
-  if (!prepareWarp(list, other, otherWidth, otherHeight, phase, s)) return;
-  std::array<MapEntry, kMoveListMaxSide> scratch;
-  for (uint32_t row = 0; row < list.height; ++row) {
-    const MapEntry* b = otherRow(*other, otherWidth, otherHeight, list, row, scratch);
-    const size_t base = size_t{row} * list.width;
-    warpRowPacked(s, &list.map1[base], b, s.target + base, list.width);
-  }
-  finishWarp(list);
+  warpRows(list, otherMap, otherWidth, otherHeight, phase, warpRowPacked);
 }
 
 void addPixelPairsPacked(uint32_t* picture, const uint32_t* brush, uint32_t count) {
