@@ -9,7 +9,6 @@
 namespace glorbe {
 
 DemoClock demoClock;
-FrameStats frameStats;
 
 namespace {
 int32_t roundToInt32(long double v) {

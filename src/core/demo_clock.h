@@ -1,6 +1,5 @@
-// Demo time: ticks of 1/60 second derived from the music position, the frame
-// counters of the renderer, and the rules of the frame driver that do not
-// need a display.
+// Demo time: ticks of 1/60 second derived from the music position, and the
+// rules of the frame driver that do not need a display.
 #pragma once
 
 #include <cstdint>
@@ -20,14 +19,7 @@ struct DemoClock {
   std::string fpsText = "thinking!";
 };
 
-struct FrameStats {
-  int32_t objpolys = 0;
-  int32_t parsys = 0;
-  int32_t objs = 0;
-};
-
 extern DemoClock demoClock;
-extern FrameStats frameStats;
 
 // round(ms * 60 / 1000) in extended precision, ties to even.
 int32_t ticksFromMs(long double ms);

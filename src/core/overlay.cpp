@@ -7,6 +7,7 @@
 
 #include "core/demo_clock.h"
 #include "display/display_caps.h"
+#include "render/frame_stats.h"
 #include "sequencer/sequence_script.h"
 
 namespace glorbe {

@@ -1,7 +1,7 @@
 // Starting and stopping the music stream; every failure is fatal.
 #include "core/core.h"
 #include "core/demo_clock.h"
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"

@@ -6,7 +6,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "core/core.h"
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display.h"
 #include "launcher/launcher.h"
 #include "textures/texture_upload.h"

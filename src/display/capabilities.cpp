@@ -1,7 +1,7 @@
 // Probing the GL implementation into DisplayCaps.
 #include <GL/freeglut.h>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display.h"
 #include "platform/gl_platform.h"
 #include "platform/message_box.h"

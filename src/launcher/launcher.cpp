@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display.h"
 #include "launcher/launcher_form.h"
 #include "launcher/unattended_settings.h"

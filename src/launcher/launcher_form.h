@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "platform/display_modes.h"
 
 namespace glorbe {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 
 namespace glorbe {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sequencer/key_track.h"
+#include "geometry/key_track.h"
 #include "sequencer/move_list.h"
 
 namespace glorbe {

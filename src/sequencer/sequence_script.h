@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sequencer/key_track.h"
+#include "geometry/key_track.h"
 
 namespace glorbe {
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "render/scene_commands.h"
 #include "sequencer/frame_buffer_commands.h"
 #include "sequencer/sequence_script.h"
 #include "sequencer/timeline_commands.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display_caps.h"
 
 namespace glorbe {

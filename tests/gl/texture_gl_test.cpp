@@ -9,7 +9,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "core/core.h"
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display_caps.h"
 #include "gl_context.h"
 #include "image_codec/hwl_encoder.h"

@@ -1,7 +1,7 @@
 // Key lists: filling, tangents and both interpolations.
 #include <gtest/gtest.h>
 
-#include "sequencer/key_track.h"
+#include "geometry/key_track.h"
 
 namespace glorbe {
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display_caps.h"
 #include "textures/texture_upload.h"
 

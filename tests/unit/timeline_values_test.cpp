@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "render/scene_commands.h"
 #include "sequencer/sequence_script.h"
 #include "sequencer/timeline_numbers.h"
 #include "sequencer/working_values.h"

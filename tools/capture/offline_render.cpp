@@ -16,7 +16,7 @@
 #include "capture/capture_options.h"
 #include "core/core.h"
 #include "core/demo_clock.h"
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 #include "display/display.h"
 #include "image_io/png_file.h"
 #include "platform/message_box.h"

@@ -1,5 +1,5 @@
 // Key list operations: filling, tangents, and the two interpolations.
-#include "sequencer/key_track.h"
+#include "geometry/key_track.h"
 
 namespace glorbe {
 

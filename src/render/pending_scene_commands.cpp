@@ -1,7 +1,6 @@
-// Scene commands of the timeline whose subsystem is not in the engine yet:
-// they accept their values and change nothing. The scene renderer replaces
-// them with the real commands.
-#include "sequencer/timeline_commands.h"
+// Scene commands whose renderer is not in the engine yet: they accept their
+// values and change nothing. Each goes when its command is written.
+#include "render/scene_commands.h"
 
 namespace glorbe {
 

@@ -1,4 +1,4 @@
-#include "core/engine_settings.h"
+#include "display/engine_settings.h"
 
 namespace glorbe {
 

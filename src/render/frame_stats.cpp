@@ -1,0 +1,7 @@
+#include "render/frame_stats.h"
+
+namespace glorbe {
+
+FrameStats frameStats;
+
+}  // namespace glorbe
