@@ -7,6 +7,5 @@ namespace glorbe {
 void runSceneRender(const std::string&, int32_t, int32_t) {}
 void runSceneCam(const SceneCamValues&, int32_t, int32_t) {}
 void runSceneLight(const SceneLightValues&, int32_t, int32_t) {}
-void runSceneObjDistort(const SceneObjDistortValues&, int32_t, int32_t) {}
 
 }  // namespace glorbe

@@ -1,0 +1,9 @@
+#include "scripts/scene_tables.h"
+
+namespace glorbe {
+
+SceneTables sceneTables;
+
+void resetSceneTables() { sceneTables = SceneTables{}; }
+
+}  // namespace glorbe
