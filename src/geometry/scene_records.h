@@ -165,6 +165,9 @@ struct SceneObject {
   // Scene finishing marks an object ready; objects that are not ready
   // (dummies, objects of unfinished scenes) are never drawn.
   bool ready = false;
+  // The mesh a level-of-detail terrain rebuilds every frame (the terrain
+  // set-up marks it): never distorted, since its vertices change each frame.
+  bool terrainMesh = false;
 
   // renderer state, rewritten every frame by the object drawing
   bool visibleThisFrame = false;         // passed culling, or its shadow may show
