@@ -169,6 +169,12 @@ struct SceneObject {
   // set-up marks it): never distorted, since its vertices change each frame.
   bool terrainMesh = false;
 
+  // The mesh of a level-of-detail terrain: its storage holds the largest mesh
+  // the terrain drawing can build (kTerrainVertexCapacity vertices,
+  // kTerrainFaceCapacity faces) and is rewritten every frame, so vertex
+  // frames, soft bodies, distortion and edge lists leave it alone.
+  bool isTerrainMesh = false;
+
   // renderer state, rewritten every frame by the object drawing
   bool visibleThisFrame = false;         // passed culling, or its shadow may show
   std::array<bool, kMaxSceneLights> shadowLights{};
@@ -252,6 +258,8 @@ struct ParticleSystem {
 
 inline constexpr int32_t kMaxPlacedObjects = 200;
 inline constexpr int32_t kTerrainVertexCapacity = 30000;
+// Each leaf of the terrain's quadtree adds nine vertices and up to eight faces.
+inline constexpr int32_t kTerrainFaceCapacity = kTerrainVertexCapacity / 9 * 8;
 
 struct PlacedObject {
   int32_t objectIndex = 0;
