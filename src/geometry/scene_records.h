@@ -166,14 +166,11 @@ struct SceneObject {
   // (dummies, objects of unfinished scenes) are never drawn.
   bool ready = false;
   // The mesh a level-of-detail terrain rebuilds every frame (the terrain
-  // set-up marks it): never distorted, since its vertices change each frame.
+  // set-up marks it): its storage holds the largest mesh the terrain drawing
+  // can build (kTerrainVertexCapacity vertices, kTerrainFaceCapacity faces),
+  // and vertex frames, soft bodies, distortion and edge lists leave it alone,
+  // since its vertices change each frame.
   bool terrainMesh = false;
-
-  // The mesh of a level-of-detail terrain: its storage holds the largest mesh
-  // the terrain drawing can build (kTerrainVertexCapacity vertices,
-  // kTerrainFaceCapacity faces) and is rewritten every frame, so vertex
-  // frames, soft bodies, distortion and edge lists leave it alone.
-  bool isTerrainMesh = false;
 
   // renderer state, rewritten every frame by the object drawing
   bool visibleThisFrame = false;         // passed culling, or its shadow may show
