@@ -10,6 +10,7 @@
 #include "core/demo_clock.h"
 #include "core/overlay.h"
 #include "scripts/scene_script_readers.h"
+#include "scripts/scene_tables.h"
 #include "sequencer/sequence_script.h"
 
 namespace glorbe {
@@ -105,6 +106,7 @@ void drawLoadingScreen() {
 }
 
 void runLoadingPhase() {
+  resetSceneTables();  // the scene readers append to them
   drawLoadingScreen();
   parseMaterials(kSceneScripts[0]);
   drawLoadingScreen();
