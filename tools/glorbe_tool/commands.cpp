@@ -45,6 +45,11 @@ const std::vector<ToolCommand>& toolCommands() {
        "glorbe-tool tex run FILE.TEX SIZE OUT.png      layer 4 after running the program at SIZE x SIZE, seed 0\n"
        "glorbe-tool tex ops                            the operations: opcode, name, parameters, what it does",
        runTexCommand},
+      {"show",
+       "glorbe-tool show dump [--size WxH]   in a show folder: every table after the player's loading phase\n"
+       "                                    (materials, sprites, move lists, scenes, terrains) as one JSON\n"
+       "                                    document; needs an X display, WxH is its window (800x600)",
+       runShowCommand},
   };
   return commands;
 }

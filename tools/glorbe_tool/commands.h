@@ -30,5 +30,6 @@ int runMusicCommand(const Args& args);
 int runArtCommand(const Args& args);
 int runHwlCommand(const Args& args);
 int runTexCommand(const Args& args);
+int runShowCommand(const Args& args);
 
 }  // namespace glorbe::tools
