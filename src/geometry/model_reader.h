@@ -4,6 +4,7 @@
 // creation of scenes and of objects that have no model.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,10 @@ void initScene(Scene& scene, const std::string& name);
 // read whole through the load buffer; a missing or foreign file leaves the
 // scene empty.
 void loadModel(const std::string& fileName, Scene& scene);
+
+// The reading itself, on a model file's bytes in memory, into a scene that
+// initScene has prepared. Never reads outside [data, data + size).
+void readModelData(const uint8_t* data, size_t size, Scene& scene);
 
 // Appends an object with the creation defaults, no mesh and no parent;
 // returns its index.
