@@ -50,6 +50,11 @@ const std::vector<ToolCommand>& toolCommands() {
        "                                    (materials, sprites, move lists, scenes, terrains) as one JSON\n"
        "                                    document; needs an X display, WxH is its window (800x600)",
        runShowCommand},
+      {"model",
+       "glorbe-tool model dump FILE [--at TICK] [--archive ARCHIVE]\n"
+       "        a .3DS model as the engine reads it, one JSON document (docs/models.md); with --at, each\n"
+       "        object's transform at TICK (FILE on disk first, then in ARCHIVE, velk.dat)",
+       runModelCommand},
   };
   return commands;
 }

@@ -31,5 +31,6 @@ int runArtCommand(const Args& args);
 int runHwlCommand(const Args& args);
 int runTexCommand(const Args& args);
 int runShowCommand(const Args& args);
+int runModelCommand(const Args& args);
 
 }  // namespace glorbe::tools
