@@ -6,6 +6,7 @@
 #include "core/core.h"
 #include "core/demo_clock.h"
 #include "core/overlay.h"
+#include "core/run_trace.h"
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
 #include "platform/monotonic_clock.h"
@@ -105,6 +106,8 @@ void onDisplay() {
   }
   demoClock.totalFrames += 1;
   glutSwapBuffers();
+  traceFrame(ms);
+  if (demoClock.totalFrames == 1) traceStartup("first-frame");
 }
 
 }  // namespace glorbe

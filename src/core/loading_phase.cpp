@@ -9,6 +9,7 @@
 #include "core/core.h"
 #include "core/demo_clock.h"
 #include "core/overlay.h"
+#include "core/run_trace.h"
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
 #include "sequencer/sequence_script.h"
@@ -108,6 +109,7 @@ void drawLoadingScreen() {
 void runLoadingPhase() {
   resetSceneTables();  // the scene readers append to them
   drawLoadingScreen();
+  traceStartup("loading-screen");
   parseMaterials(kSceneScripts[0]);
   drawLoadingScreen();
   parseMaterials(kSceneScripts[1]);
@@ -123,6 +125,7 @@ void runLoadingPhase() {
     sequenceScript = musicOnlyTimeline(ticksFromMs(demoClock.streamLengthMs));
   }
 
+  traceStartup("loaded");
   freeLoadBuffer();  // all content is in its tables now
   glDeleteTextures(static_cast<GLsizei>(core.loaderTextures.size()), core.loaderTextures.data());
   core.loaderTextures.fill(0);

@@ -6,6 +6,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "core/core.h"
+#include "core/run_trace.h"
 #include "display/engine_settings.h"
 #include "display/display.h"
 #include "launcher/launcher.h"
@@ -39,9 +40,12 @@ void prepareDrawing() {
 }
 
 int runPlayer(int argc, char** argv) {
+  openRunTrace();
+  traceStartup("main");
   initProcessState(argc, argv);
   runLauncher(kStencilDisplayMode);
   initSound();
+  traceStartup("sound-open");
   prepareDrawing();
 
   glutKeyboardFunc(onKeyboard);
