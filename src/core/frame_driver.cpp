@@ -84,6 +84,7 @@ void onDisplay() {
   }
   demoClock.previousTick = demoClock.currentTick;
   const int32_t ms = soundGetTimeMs(core.music);
+  traceFrame(ms);
   demoClock.currentTick = ticksFromMs(ms);
 
   switch (frameOutcome(demoClock.currentTick, sequenceScript.endTick, soundIsPlaying(core.musicChannel))) {
@@ -106,7 +107,6 @@ void onDisplay() {
   }
   demoClock.totalFrames += 1;
   glutSwapBuffers();
-  traceFrame(ms);
   if (demoClock.totalFrames == 1) traceStartup("first-frame");
 }
 

@@ -32,3 +32,28 @@ stop_pulse() {
   wait "$PULSE_PID" 2>/dev/null
   PULSE_PID=""
 }
+
+# record_start FILE_PREFIX: records the null sink's monitor into PREFIX.raw
+# (16-bit stereo at 44100 Hz) with the arrival time of every read in
+# PREFIX.times, until record_stop.
+RECORD_PIDS=""
+record_start() {
+  local prefix="$1" probe="$GLORBE_BIN/tests/glorbe-sound-probe"
+  rm -f "$prefix.fifo"
+  mkfifo "$prefix.fifo"
+  "$probe" record "$prefix.times" "$prefix.raw" <"$prefix.fifo" &
+  local reader=$!
+  parec -d glorbe.monitor --raw --format=s16le --rate=44100 --channels=2 --latency-msec=5 >"$prefix.fifo" &
+  RECORD_PIDS="$! $reader"
+  # The monitor delivers from the moment the recording stream is connected.
+  sleep 0.3
+}
+
+record_stop() {
+  local pid
+  sleep 0.3
+  set -- $RECORD_PIDS
+  kill "$1" 2>/dev/null
+  for pid in $RECORD_PIDS; do wait "$pid" 2>/dev/null; done
+  RECORD_PIDS=""
+}
