@@ -1,120 +1,148 @@
-// Sound layer on libmpg123 (decoding) and SDL2 audio (output).
+// Sound layer: libmpg123 decoding (music_decoder) and three kinds of output:
+// PulseAudio and ALSA written from a thread of our own (sound_devices), any
+// other SDL2 audio driver through SDL's callback, and no device at all.
 //
-// A stream is scanned completely when it is opened: on a real output it is
-// decoded into memory as 16-bit stereo at the mixing rate, which makes the
-// length exact and every seek sample-accurate; on the no-sound output only
-// its length is taken and its position runs from the monotonic clock.
-//
-// The position reported for a playing stream is interpolated: the audio
-// callback records which frame is being heard and when, and between callbacks
-// the position advances from that pair at real-time speed, clamped so that it
-// never passes what was handed to the device and never steps backwards.
+// The mixer hands the device blocks of frames and notes where each stream's
+// frames went in the device's sequence. After each block the device says how
+// many frames wait in it, which gives the stream frame being heard at that
+// moment; the clock the engine reads is that frame, interpolated at
+// real-time speed from the monotonic clock between blocks, never past what
+// was handed to the device, never backwards, and eased onto each new
+// measurement so it stays smooth. A stream that was just started or sought
+// holds its position until its first frame is heard. When the device stops
+// answering (it failed, or was unplugged) the clock goes on from the
+// monotonic clock alone, so the show never freezes.
 #include "platform/sound.h"
 
 #include <SDL.h>
-#include <mpg123.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/monotonic_clock.h"
+#include "platform/music_decoder.h"
+#include "platform/sound_devices.h"
 
 namespace glorbe {
 
-// Fields the audio callback shares with the main thread are atomics. The
-// callback writes its timing pair (baseFrame, baseTimeMs) under a sequence
-// counter, so that the main thread reads a consistent pair without taking the
-// device lock: polling the position in a tight loop must never starve the
-// callback. Changes from the main thread (play, seek, pan) take the device
-// lock, which the callback holds while it runs.
+namespace {
+
+// About this much sound is queued in a PulseAudio or ALSA device: a loaded
+// two-core machine can leave the writer thread waiting this long without a
+// gap. The latency is measured, so its size does not move the clock.
+constexpr int kDeviceBufferMs = 200;
+constexpr int kBlockFrames = 441;  // 10 ms at 44.1 kHz, one write
+// A device that has not taken sound for this long has stopped; the clock
+// then runs on the monotonic clock.
+constexpr double kStaleMs = 500.0;
+// Differences between the clock and the measured position up to this are
+// eased away; larger ones are jumped forward or waited out.
+constexpr double kEaseLimitMs = 20.0;
+// The clock may run ahead of the sound heard by this much before it waits.
+constexpr double kLeadLimitMs = 2.0;
+
+}  // namespace
+
 struct SoundStream {
+  MusicDecoder music;
   int rate = 44100;
   int64_t lengthFrames = 0;
-  std::vector<int16_t> pcm;  // interleaved stereo; empty on the no-sound output
 
-  std::atomic<int64_t> cursor{0};  // next frame handed to the device (or base on no sound)
+  // Changed by the main thread under the mix lock; read by the mixer.
+  std::atomic<int64_t> cursor{0};  // the next frame handed to the device
   std::atomic<bool> playing{false};
   std::atomic<int> pan{-1};
+  std::atomic<int64_t> startFrame{0};  // where the last play or seek began
   int channel = -1;
 
-  std::atomic<uint32_t> timingSequence{0};  // odd while the pair below is written
-  std::atomic<int64_t> baseFrame{0};        // frame heard at baseTimeMs
-  std::atomic<double> baseTimeMs{0.0};
-  int64_t lastReported = 0;  // main thread only: keeps the reported position monotonic
+  // The mixer's record of where the current run of frames went: stream frame
+  // anchorFrame is device frame anchorDevice. Mixer side, under the lock.
+  bool placed = false;
+  int64_t anchorFrame = 0, anchorDevice = 0;
+
+  // The frame heard at heardAtMs, published by the mixer side under a
+  // sequence counter so the main thread reads a consistent pair without the
+  // lock. live is false until the first frame of a play or seek was placed.
+  std::atomic<uint32_t> timingSequence{0};
+  std::atomic<double> heardFrame{0.0};
+  std::atomic<double> heardAtMs{0.0};
+  std::atomic<bool> live{false};
+
+  // Main thread only: the reported clock.
+  double reported = 0.0;
+  double reportedAtMs = 0.0;
 };
 
 namespace {
+
+enum class DeviceKind { none, push, sdl };
 
 struct SoundSystem {
   int output = SoundOutputDefault;
   bool initialised = false;
   int mixRate = 44100;
+  DeviceKind kind = DeviceKind::none;
   std::vector<SoundStream*> channels;
   std::vector<SoundStream*> streams;
-  SDL_AudioDeviceID device = 0;
-  int deviceBufferFrames = 0;
-  bool devicePaused = true;
-  bool mpg123Ready = false;
-  std::vector<int32_t> mixBuffer;  // audio thread only
+
+  std::mutex mixLock;           // the mixer against play, seek, pan and close
+  int64_t deviceFrames = 0;     // frames handed to the device so far (mixer side)
+  bool flushPending = false;    // drop what the device holds before the next block
+  std::vector<int32_t> mixBuffer;
+
+  PushDevice* push = nullptr;
+  std::thread writer;
+  std::atomic<int> writerGeneration{0};  // a writer whose generation is past ends
+  std::shared_ptr<std::atomic<bool>> writerDone;  // set by the writer as it ends
+
+  SDL_AudioDeviceID sdlDevice = 0;
+  int sdlBufferFrames = 0;
+  bool sdlPaused = true;
 };
 
 SoundSystem sound;
 
-bool hasDevice() { return sound.device != 0; }
+double framesPerMs(const SoundStream& s) { return s.rate / 1000.0; }
 
-void lock() {
-  if (hasDevice()) SDL_LockAudioDevice(sound.device);
-}
-void unlock() {
-  if (hasDevice()) SDL_UnlockAudioDevice(sound.device);
-}
-
-// Writers are serialised by the device lock (or are the only thread).
-void setTiming(SoundStream& s, int64_t frame, double timeMs) {
+void publishHeard(SoundStream& s, double frame, double atMs) {
   s.timingSequence.fetch_add(1, std::memory_order_acq_rel);
-  s.baseFrame.store(frame, std::memory_order_relaxed);
-  s.baseTimeMs.store(timeMs, std::memory_order_relaxed);
+  s.heardFrame.store(frame, std::memory_order_relaxed);
+  s.heardAtMs.store(atMs, std::memory_order_relaxed);
   s.timingSequence.fetch_add(1, std::memory_order_release);
 }
 
-void readTiming(const SoundStream& s, int64_t& frame, double& timeMs) {
+void readHeard(const SoundStream& s, double& frame, double& atMs) {
   for (;;) {
     const uint32_t before = s.timingSequence.load(std::memory_order_acquire);
-    frame = s.baseFrame.load(std::memory_order_relaxed);
-    timeMs = s.baseTimeMs.load(std::memory_order_relaxed);
+    frame = s.heardFrame.load(std::memory_order_relaxed);
+    atMs = s.heardAtMs.load(std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_acquire);
     if ((before & 1) == 0 && s.timingSequence.load(std::memory_order_relaxed) == before) return;
   }
 }
 
-// Frame being heard now, without the monotonic clamp.
-int64_t interpolatedFrame(const SoundStream& s) {
-  const int64_t cursor = s.cursor.load(std::memory_order_acquire);
-  if (!s.playing.load(std::memory_order_acquire)) return cursor;
-  int64_t base = 0;
-  double baseTime = 0.0;
-  readTiming(s, base, baseTime);
-  const double elapsedMs = monotonicMs() - baseTime;
-  int64_t frame = base + static_cast<int64_t>(elapsedMs * s.rate / 1000.0);
-  if (hasDevice()) frame = std::min(frame, cursor);
-  return std::clamp<int64_t>(frame, 0, s.lengthFrames);
-}
-
-// Reported position (main thread); also notices the end of the stream.
-int64_t currentFrame(SoundStream& s) {
-  if (!s.playing.load(std::memory_order_acquire)) return s.cursor.load(std::memory_order_acquire);
-  const int64_t frame = std::max(interpolatedFrame(s), s.lastReported);
-  s.lastReported = frame;
-  if (frame >= s.lengthFrames) {
-    lock();
-    s.playing.store(false, std::memory_order_release);
-    s.cursor.store(s.lengthFrames, std::memory_order_release);  // a stopped stream rests at its end
-    unlock();
-  }
-  return frame;
+// A play or a seek: the stream starts over at `frame`, not heard yet. Under
+// the mix lock.
+void restartStream(SoundStream& s, int64_t frame, double now) {
+  s.cursor.store(frame, std::memory_order_release);
+  s.startFrame.store(frame, std::memory_order_relaxed);
+  s.placed = false;
+  s.live.store(false, std::memory_order_relaxed);
+  publishHeard(s, static_cast<double>(frame), now);
+  s.reported = static_cast<double>(frame);
+  s.reportedAtMs = now;
+  wantMusicFrom(s.music, frame);
 }
 
 void panGains(int pan, int32_t& left, int32_t& right) {
@@ -127,91 +155,220 @@ void panGains(int pan, int32_t& left, int32_t& right) {
   right = pan * 256 / 255;
 }
 
-void audioCallback(void*, Uint8* bytes, int len) {
-  auto* out = reinterpret_cast<int16_t*>(bytes);
-  const int frames = len / 4;
+// Mixes the next block of the device into `out`. Returns true when the device
+// should drop what it holds before this block is written (a play or seek
+// came). Runs on the device's thread.
+bool mixBlock(int16_t* out, int frames, double now) {
+  std::lock_guard<std::mutex> hold(sound.mixLock);
   std::vector<int32_t>& mix = sound.mixBuffer;
-  mix.assign(static_cast<size_t>(frames) * 2, 0);  // keeps its capacity between callbacks
-  const double now = monotonicMs();
+  mix.assign(static_cast<size_t>(frames) * 2, 0);  // keeps its capacity between blocks
+  const int64_t deviceStart = sound.deviceFrames;
   for (SoundStream* s : sound.channels) {
     if (s == nullptr || !s->playing.load(std::memory_order_acquire)) continue;
     int64_t cursor = s->cursor.load(std::memory_order_relaxed);
-    // The frames handed over now are heard about one device buffer later.
-    // Once everything is handed over, the last buffers play out on the clock.
-    if (cursor < s->lengthFrames) setTiming(*s, std::max<int64_t>(0, cursor - sound.deviceBufferFrames), now);
-    int32_t gl, gr;
-    panGains(s->pan.load(std::memory_order_relaxed), gl, gr);
-    for (int i = 0; i < frames && cursor < s->lengthFrames; ++i, ++cursor) {
-      const size_t at = static_cast<size_t>(cursor) * 2;
-      mix[2 * i] += s->pcm[at] * gl / 256;
-      mix[2 * i + 1] += s->pcm[at + 1] * gr / 256;
+    // Back from a stall that the clock ran through: the sound skips ahead
+    // by the time it missed, so that it meets the clock again.
+    if (s->live.load(std::memory_order_relaxed)) {
+      double heard = 0, heardAt = 0;
+      readHeard(*s, heard, heardAt);
+      if (now - heardAt > kStaleMs) {
+        cursor = std::min<int64_t>(s->lengthFrames, cursor + static_cast<int64_t>((now - heardAt) * framesPerMs(*s)));
+        s->placed = false;
+      }
     }
-    s->cursor.store(cursor, std::memory_order_release);
+    const int64_t ready = readableMusicFrames(s->music, cursor, frames);
+    if (ready > 0) {
+      if (!s->placed || s->anchorDevice + (cursor - s->anchorFrame) != deviceStart) {
+        s->anchorFrame = cursor;
+        s->anchorDevice = deviceStart;
+        s->placed = true;
+      }
+      int32_t gl, gr;
+      panGains(s->pan.load(std::memory_order_relaxed), gl, gr);
+      const int16_t* pcm = s->music.pcm.get() + cursor * 2;
+      for (int64_t i = 0; i < ready; ++i) {
+        mix[2 * i] += pcm[2 * i] * gl / 256;
+        mix[2 * i + 1] += pcm[2 * i + 1] * gr / 256;
+      }
+    }
+    s->cursor.store(cursor + ready, std::memory_order_release);
   }
+  sound.deviceFrames += frames;
   for (int i = 0; i < frames * 2; ++i) out[i] = static_cast<int16_t>(std::clamp(mix[i], -32768, 32767));
+  const bool flush = sound.flushPending;
+  sound.flushPending = false;
+  return flush;
 }
 
-bool openDevice(int mixRate) {
-  const char* driver = nullptr;
-  if (sound.output == SoundOutputPulse) driver = "pulseaudio";
-  if (sound.output == SoundOutputAlsa) driver = "alsa";
-  if (driver != nullptr) setenv("SDL_AUDIODRIVER", driver, 1);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+// The device says that device frame `heardDevice` is heard at `now`.
+void deviceHeard(double heardDevice, double now) {
+  std::lock_guard<std::mutex> hold(sound.mixLock);
+  for (SoundStream* s : sound.channels) {
+    if (s == nullptr || !s->playing.load(std::memory_order_relaxed) || !s->placed) continue;
+    publishHeard(*s, static_cast<double>(s->anchorFrame) + (heardDevice - static_cast<double>(s->anchorDevice)), now);
+    s->live.store(true, std::memory_order_release);
+  }
+}
+
+// ---- outputs -------------------------------------------------------------------------------
+
+void writerLoop(PushDevice* device, int generation, std::shared_ptr<std::atomic<bool>> done) {
+  // Where the system allows it (root, or a real-time limit), the writer runs
+  // before ordinary work, as sound servers do; it sleeps in the device most
+  // of the time. Elsewhere the buffer alone has to cover the waits.
+  sched_param param{};
+  param.sched_priority = 1;
+  pthread_setschedparam(pthread_self(), SCHED_RR, &param);
+  std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * 2);
+  while (sound.writerGeneration.load() == generation) {
+    if (mixBlock(block.data(), kBlockFrames, monotonicMs())) flushPushDevice(device);
+    if (!writePushDevice(device, block.data(), kBlockFrames)) break;  // the device is gone
+    const double delay = pushDeviceDelay(device);
+    if (delay < 0) continue;
+    const double now = monotonicMs();
+    int64_t written = 0;
+    {
+      std::lock_guard<std::mutex> hold(sound.mixLock);
+      written = sound.deviceFrames;
+    }
+    deviceHeard(static_cast<double>(written) - delay, now);
+  }
+  done->store(true);
+}
+
+void sdlCallback(void*, Uint8* bytes, int len) {
+  const double now = monotonicMs();
+  int64_t start = 0;
+  {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    start = sound.deviceFrames;
+  }
+  mixBlock(reinterpret_cast<int16_t*>(bytes), len / 4, now);
+  // SDL asks for a block when the one before it starts playing: the frames
+  // handed over now are heard about one device buffer later.
+  deviceHeard(static_cast<double>(start - sound.sdlBufferFrames), now);
+}
+
+bool openSdl(int mixRate) {
   SDL_AudioSpec want{};
   SDL_AudioSpec have{};
   want.freq = mixRate;
   want.format = AUDIO_S16SYS;
   want.channels = 2;
   want.samples = 1024;
-  want.callback = audioCallback;
-  sound.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (sound.device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  sound.deviceBufferFrames = have.samples;
-  sound.devicePaused = true;
+  want.callback = sdlCallback;
+  sound.sdlDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (sound.sdlDevice == 0) return false;
+  sound.sdlBufferFrames = have.samples;
+  sound.sdlPaused = true;
+  sound.kind = DeviceKind::sdl;
   return true;
 }
 
-// Scans (and on a device output decodes) the MP3 file. False on any failure.
-bool decodeStream(const std::string& path, SoundStream& s) {
-  int err = MPG123_OK;
-  mpg123_handle* mh = mpg123_new(nullptr, &err);
-  if (mh == nullptr) return false;
-  bool ok = false;
-  mpg123_param(mh, MPG123_FLAGS, MPG123_FORCE_STEREO | MPG123_GAPLESS | MPG123_QUIET, 0);
-  mpg123_format_none(mh);
-  if (mpg123_format(mh, sound.mixRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK &&
-      mpg123_open(mh, path.c_str()) == MPG123_OK) {
-    long rate = 0;
-    int channels = 0, encoding = 0;
-    if (mpg123_scan(mh) == MPG123_OK && mpg123_getformat(mh, &rate, &channels, &encoding) == MPG123_OK &&
-        rate > 0 && channels == 2) {
-      s.rate = static_cast<int>(rate);
-      const off_t length = mpg123_length(mh);
-      if (!hasDevice()) {
-        s.lengthFrames = length > 0 ? static_cast<int64_t>(length) : 0;
-        ok = s.lengthFrames > 0;
+bool openPush(PushDevice* device) {
+  if (device == nullptr) return false;
+  sound.push = device;
+  sound.kind = DeviceKind::push;
+  sound.writerDone = std::make_shared<std::atomic<bool>>(false);
+  sound.writer = std::thread(writerLoop, device, sound.writerGeneration.load(), sound.writerDone);
+  return true;
+}
+
+// SDL must not take SIGINT and SIGTERM from the program.
+bool initSdlAudio(const char* driver) {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (driver != nullptr) setenv("SDL_AUDIODRIVER", driver, 1);
+  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+bool openDevice(int mixRate) {
+  if (sound.output == SoundOutputPulse) return openPush(openPulseDevice(mixRate, kDeviceBufferMs));
+  if (sound.output == SoundOutputAlsa) return openPush(openAlsaDevice(mixRate, kDeviceBufferMs));
+  // The default output is the one SDL picks. When that is PulseAudio or ALSA
+  // the music is written to it directly, where its latency can be asked.
+  if (!initSdlAudio(nullptr)) return false;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  const bool pulse = driver != nullptr && std::strcmp(driver, "pulseaudio") == 0;
+  const bool alsa = driver != nullptr && std::strcmp(driver, "alsa") == 0;
+  if (pulse || alsa) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (openPush(pulse ? openPulseDevice(mixRate, kDeviceBufferMs) : openAlsaDevice(mixRate, kDeviceBufferMs)))
+      return true;
+    if (!initSdlAudio(nullptr)) return false;
+  }
+  if (openSdl(mixRate)) return true;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return false;
+}
+
+// False when a writer thread had to be left behind in a device that stopped
+// answering: what it may still touch must then stay allocated.
+bool closeDevice() {
+  bool clean = true;
+  if (sound.kind == DeviceKind::push) {
+    sound.writerGeneration.fetch_add(1);
+    // A writer stuck in a device that stopped answering is left behind
+    // rather than holding up the end of the program.
+    const double start = monotonicMs();
+    bool ended = false;
+    while (!(ended = sound.writerDone->load()) && monotonicMs() - start < 1000.0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (ended) {
+      sound.writer.join();
+      closePushDevice(sound.push);
+    } else {
+      sound.writer.detach();
+      clean = false;
+    }
+    sound.push = nullptr;
+  } else if (sound.kind == DeviceKind::sdl) {
+    SDL_CloseAudioDevice(sound.sdlDevice);
+    sound.sdlDevice = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  sound.kind = DeviceKind::none;
+  return clean;
+}
+
+// ---- the clock -------------------------------------------------------------------------------
+
+// The reported frame (main thread); also notices the end of the stream.
+int64_t currentFrame(SoundStream& s) {
+  if (!s.playing.load(std::memory_order_acquire)) return s.cursor.load(std::memory_order_acquire);
+  const double now = monotonicMs();
+  const double perMs = framesPerMs(s);
+  const double predicted = s.reported + (now - s.reportedAtMs) * perMs;
+  double next = predicted;
+  if (sound.kind != DeviceKind::none) {
+    double heard = 0, heardAt = 0;
+    readHeard(s, heard, heardAt);
+    const bool stale = now - heardAt > kStaleMs;
+    if (!stale) {
+      const double start = static_cast<double>(s.startFrame.load(std::memory_order_relaxed));
+      double measured = start;
+      if (s.live.load(std::memory_order_acquire)) {
+        measured = std::clamp(heard + (now - heardAt) * perMs, start,
+                              static_cast<double>(s.cursor.load(std::memory_order_acquire)));
+      }
+      const double difference = measured - predicted;
+      const double step = (now - s.reportedAtMs) * perMs;
+      if (difference > kEaseLimitMs * perMs) {
+        next = measured;
       } else {
-        if (length > 0) s.pcm.reserve(static_cast<size_t>(length) * 2);
-        std::vector<unsigned char> block(65536);
-        for (;;) {
-          size_t done = 0;
-          const int r = mpg123_read(mh, block.data(), block.size(), &done);
-          const auto* samples = reinterpret_cast<const int16_t*>(block.data());
-          s.pcm.insert(s.pcm.end(), samples, samples + done / 2);
-          if (r == MPG123_DONE) break;
-          if (r != MPG123_OK && r != MPG123_NEW_FORMAT) break;
-        }
-        s.lengthFrames = static_cast<int64_t>(s.pcm.size() / 2);
-        ok = s.lengthFrames > 0;
+        next = std::min(predicted + std::clamp(difference, -0.25 * step, 0.25 * step),
+                        measured + kLeadLimitMs * perMs);
       }
     }
-    mpg123_close(mh);
   }
-  mpg123_delete(mh);
-  return ok;
+  s.reported = std::min(std::max(s.reported, next), static_cast<double>(s.lengthFrames));
+  s.reportedAtMs = now;
+  const int64_t frame = static_cast<int64_t>(s.reported);
+  if (frame >= s.lengthFrames) {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    s.playing.store(false, std::memory_order_release);
+    s.cursor.store(s.lengthFrames, std::memory_order_release);  // a stopped stream rests at its end
+  }
+  return frame;
 }
 
 }  // namespace
@@ -226,13 +383,15 @@ int soundCurrentOutput() { return sound.output; }
 
 bool soundInit(int mixRate, int maxChannels) {
   if (sound.initialised || mixRate <= 0 || maxChannels <= 0) return false;
-  if (!sound.mpg123Ready) {
-    if (mpg123_init() != MPG123_OK) return false;
-    sound.mpg123Ready = true;
-  }
   sound.mixRate = mixRate;
+  sound.kind = DeviceKind::none;
+  sound.deviceFrames = 0;
+  sound.flushPending = false;
   if (sound.output != SoundOutputNone && !openDevice(mixRate)) return false;
-  sound.channels.assign(static_cast<size_t>(maxChannels), nullptr);
+  {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    sound.channels.assign(static_cast<size_t>(maxChannels), nullptr);
+  }
   sound.initialised = true;
   return true;
 }
@@ -240,10 +399,12 @@ bool soundInit(int mixRate, int maxChannels) {
 SoundStream* soundOpenStream(const std::string& path) {
   if (!sound.initialised) return nullptr;
   auto* s = new SoundStream;
-  if (!decodeStream(path, *s)) {
+  if (!openMusic(s->music, path, sound.mixRate, sound.kind != DeviceKind::none)) {
     delete s;
     return nullptr;
   }
+  s->rate = s->music.rate;
+  s->lengthFrames = s->music.lengthFrames;
   sound.streams.push_back(s);
   return s;
 }
@@ -263,18 +424,23 @@ int soundPlayStream(int channel, SoundStream* stream) {
   } else if (channel >= count) {
     return -1;
   }
-  lock();
-  if (stream->channel >= 0 && stream->channel < count) sound.channels[stream->channel] = nullptr;
-  if (stream->cursor.load() >= stream->lengthFrames) stream->cursor.store(0);
-  sound.channels[channel] = stream;
-  stream->channel = channel;
-  setTiming(*stream, stream->cursor.load(), monotonicMs());
-  stream->lastReported = stream->cursor.load();
-  stream->playing.store(true, std::memory_order_release);
-  unlock();
-  if (hasDevice() && sound.devicePaused) {
-    SDL_PauseAudioDevice(sound.device, 0);
-    sound.devicePaused = false;
+  {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    if (stream->channel >= 0 && stream->channel < count) sound.channels[stream->channel] = nullptr;
+    sound.channels[channel] = stream;
+    stream->channel = channel;
+    const int64_t from = stream->cursor.load() >= stream->lengthFrames ? 0 : stream->cursor.load();
+    restartStream(*stream, from, monotonicMs());
+    // Silence queued while nothing played is dropped, so the music starts
+    // as soon as it can (unless other streams are playing).
+    bool othersPlaying = false;
+    for (SoundStream* s : sound.channels) othersPlaying = othersPlaying || (s != nullptr && s != stream && s->playing);
+    if (!othersPlaying) sound.flushPending = true;
+    stream->playing.store(true, std::memory_order_release);
+  }
+  if (sound.kind == DeviceKind::sdl && sound.sdlPaused) {
+    SDL_PauseAudioDevice(sound.sdlDevice, 0);
+    sound.sdlPaused = false;
   }
   return channel;
 }
@@ -304,12 +470,10 @@ int soundGetTimeMs(SoundStream* stream) {
 bool soundSetTimeMs(SoundStream* stream, int ms) {
   if (stream == nullptr || ms < 0) return false;
   const int64_t frame = std::min<int64_t>(static_cast<int64_t>(ms) * stream->rate / 1000, stream->lengthFrames);
-  lock();
-  stream->cursor.store(frame, std::memory_order_release);
-  setTiming(*stream, frame, monotonicMs());
-  stream->lastReported = frame;
+  std::lock_guard<std::mutex> hold(sound.mixLock);
+  restartStream(*stream, frame, monotonicMs());
+  if (stream->playing.load()) sound.flushPending = true;  // what the device holds is from before the seek
   if (frame >= stream->lengthFrames) stream->playing.store(false, std::memory_order_release);
-  unlock();
   return true;
 }
 
@@ -321,25 +485,32 @@ int soundGetLengthMs(SoundStream* stream) {
 bool soundCloseStream(SoundStream* stream) {
   auto it = std::find(sound.streams.begin(), sound.streams.end(), stream);
   if (it == sound.streams.end()) return false;
-  lock();
-  for (SoundStream*& c : sound.channels) {
-    if (c == stream) c = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    for (SoundStream*& c : sound.channels) {
+      if (c == stream) c = nullptr;
+    }
   }
-  unlock();
   sound.streams.erase(it);
+  closeMusic(stream->music);
   delete stream;
   return true;
 }
 
 void soundClose() {
-  if (hasDevice()) {
-    SDL_CloseAudioDevice(sound.device);
-    sound.device = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  const bool clean = closeDevice();
+  {
+    std::lock_guard<std::mutex> hold(sound.mixLock);
+    for (SoundStream*& c : sound.channels) c = nullptr;
   }
-  for (SoundStream* s : sound.streams) delete s;
+  // The channels are empty now, so even a writer left behind no longer
+  // reaches the streams.
+  (void)clean;
+  for (SoundStream* s : sound.streams) {
+    closeMusic(s->music);
+    delete s;
+  }
   sound.streams.clear();
-  sound.channels.clear();
   sound.initialised = false;
 }
 

@@ -7,13 +7,13 @@ PULSE_PID=""
 start_pulse() {
   local dir="$1" i
   mkdir -p "$dir/home" "$dir/runtime"
-  printf 'autospawn = no\n' >"$dir/client.conf"
+  printf 'autospawn = no\nenable-shm = no\nenable-memfd = no\n' >"$dir/client.conf"
   export PULSE_CLIENTCONFIG="$dir/client.conf"
   export PULSE_SERVER="unix:$dir/native"
   HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" PULSE_RUNTIME_PATH="$dir/runtime" \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=no --high-priority=no \
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=no --high-priority=no --disable-shm \
       --disallow-module-loading=no --log-target=file:"$dir/pulse.log" \
-      -L "module-null-sink sink_name=glorbe rate=44100 channels=2" \
+      -L "module-null-sink sink_name=glorbe rate=44100 channels=2 norewinds=1" \
       -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
       </dev/null >/dev/null 2>&1 &
   PULSE_PID=$!

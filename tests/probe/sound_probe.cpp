@@ -280,9 +280,23 @@ int analyze(int argc, char** argv) {
         return at >= 0 && music >= 0 && static_cast<size_t>(music) < ref.frames() &&
                rec.samples[2 * at] == ref.samples[2 * music] && rec.samples[2 * at + 1] == ref.samples[2 * music + 1];
       };
+      // A window across the jump matches only from the jump on.
+      const long windowEnd = static_cast<long>((w + 1) * kWindow);
+      if (!same(k)) {
+        long from = windowEnd;
+        while (from > k && same(from - 1)) --from;
+        if (from < windowEnd) k = from;
+      }
       while (same(k - 1)) --k;
+      if (std::getenv("PROBE_DEBUG") != nullptr) {
+        for (long i = k - 12; i < k + 3; ++i) {
+          if (i < 0 || i + m.lag < 0) continue;
+          std::printf("  rec %ld: %d %d  music %ld: %d %d\n", i, rec.samples[2 * i], rec.samples[2 * i + 1], i + m.lag,
+                      ref.samples[2 * (i + m.lag)], ref.samples[2 * (i + m.lag) + 1]);
+        }
+      }
       // Music that begins in silence: its first sound.
-      while (k < static_cast<long>((w + 1) * kWindow) && rec.samples[2 * k] == 0 && rec.samples[2 * k + 1] == 0) ++k;
+      while (k < windowEnd && rec.samples[2 * k] == 0 && rec.samples[2 * k + 1] == 0) ++k;
       s.firstFrame = k;
       segments.push_back(s);
     } else {
