@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/monotonic_clock.h"
 #include "platform/sound.h"
+#include "platform/stop_signals.h"
 #include "sequencer/sequence_script.h"
 
 namespace glorbe {
@@ -65,12 +66,14 @@ void firstFrame() {
 
   const double waitStart = monotonicMs();
   while (!soundIsPlaying(core.musicChannel) && monotonicMs() - waitStart < kStartWaitLimitMs) {
+    endIfStopSignal();
   }
   soundSetTimeMs(core.music, demoClock.fpsLastMs);
   // Wait until the music has reached a position of at least one tick, so the
   // first drawn frame does not read tick 0 while the music plays.
   while (soundIsPlaying(core.musicChannel) && ticksFromMs(soundGetTimeMs(core.music)) <= 0 &&
          monotonicMs() - waitStart < kStartWaitLimitMs) {
+    endIfStopSignal();
   }
   demoClock.firstFrame = false;
 }
@@ -78,6 +81,7 @@ void firstFrame() {
 }  // namespace
 
 void onDisplay() {
+  endIfStopSignal();
   if (demoClock.firstFrame) {
     firstFrame();
     return;

@@ -10,6 +10,7 @@
 #include "core/demo_clock.h"
 #include "core/overlay.h"
 #include "core/run_trace.h"
+#include "platform/stop_signals.h"
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
 #include "sequencer/sequence_script.h"
@@ -101,6 +102,7 @@ void drawLoadingFrame() {
 }
 
 void drawLoadingScreen() {
+  endIfStopSignal();
   drawLoadingFrame();
   core.loadingStep += 1;
   glutSwapBuffers();

@@ -10,6 +10,7 @@
 #include "display/engine_settings.h"
 #include "display/display.h"
 #include "launcher/launcher.h"
+#include "platform/stop_signals.h"
 #include "textures/texture_upload.h"
 
 namespace glorbe {
@@ -44,6 +45,9 @@ int runPlayer(int argc, char** argv) {
   traceStartup("main");
   initProcessState(argc, argv);
   runLauncher(kStencilDisplayMode);
+  // From here on the display is the show's: a stop signal ends the show
+  // through the exit procedures, which give the display back.
+  installStopSignals();
   initSound();
   traceStartup("sound-open");
   prepareDrawing();

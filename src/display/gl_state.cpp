@@ -3,6 +3,7 @@
 #include <GL/glu.h>
 
 #include "display/display.h"
+#include "platform/stop_signals.h"
 
 namespace glorbe {
 
@@ -34,6 +35,10 @@ void onReshape(int width, int height) {
   glMatrixMode(static_cast<GLenum>(matrixMode));
 }
 
-void onIdle() { glutPostRedisplay(); }
+void onIdle() {
+  // A hidden window gets no display calls; a stop signal still ends the show.
+  endIfStopSignal();
+  glutPostRedisplay();
+}
 
 }  // namespace glorbe

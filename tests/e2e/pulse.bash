@@ -1,7 +1,8 @@
 # A PulseAudio server of the test's own: a null sink "glorbe" at 44100 Hz
 # whose monitor can be recorded, in its own runtime folder, reached through
 # PULSE_SERVER only (no autospawn, no D-Bus, no other client's server). Runs
-# as root too. Source it, then: start_pulse DIR; ...; stop_pulse.
+# as root too, with real-time priority where allowed so that a busy machine
+# does not starve the sink. Source it, then: start_pulse DIR; ...; stop_pulse.
 PULSE_PID=""
 
 start_pulse() {
@@ -11,7 +12,7 @@ start_pulse() {
   export PULSE_CLIENTCONFIG="$dir/client.conf"
   export PULSE_SERVER="unix:$dir/native"
   HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" PULSE_RUNTIME_PATH="$dir/runtime" \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=no --high-priority=no --disable-shm \
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=yes --high-priority=yes --disable-shm \
       --disallow-module-loading=no --log-target=file:"$dir/pulse.log" \
       -L "module-null-sink sink_name=glorbe rate=44100 channels=2 norewinds=1" \
       -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
