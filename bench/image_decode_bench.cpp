@@ -24,11 +24,11 @@ struct Encoded {
   std::vector<uint8_t> png;
 };
 
-Encoded encodePicture(const char* kind) {
+Encoded encodePicture(const char* kind, int size = 512) {
   PngImage picture;
   std::string error;
   Encoded out;
-  if (!glorbe::tools::makeArt(kind, 512, 512, "", picture, error) ||
+  if (!glorbe::tools::makeArt(kind, size, size, "", picture, error) ||
       !glorbe::tools::encodeHwl(picture, {}, out.hwl, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     std::abort();
@@ -51,7 +51,12 @@ const Encoded& grey() {
   return e;
 }
 
-void decodeHwl(benchmark::State& state, const Encoded& e) {
+const Encoded& colourLarge() {
+  static const Encoded e = encodePicture("nebula", 2048);
+  return e;
+}
+
+void decodeHwl(benchmark::State& state, const Encoded& e, int size = 512) {
   std::vector<uint8_t> pixels;
   glorbe::ImageHeader header;
   for (auto _ : state) {
@@ -59,7 +64,7 @@ void decodeHwl(benchmark::State& state, const Encoded& e) {
     benchmark::DoNotOptimize(pixels.data());
   }
   state.counters["file_bytes"] = double(e.hwl.size());
-  state.SetItemsProcessed(int64_t(state.iterations()) * 512 * 512);
+  state.SetItemsProcessed(int64_t(state.iterations()) * size * size);
 }
 
 void decodePng(benchmark::State& state, const Encoded& e, png_uint_32 format) {
@@ -82,7 +87,12 @@ void BM_PngColour512(benchmark::State& state) { decodePng(state, colour(), PNG_F
 void BM_HwlGrey512(benchmark::State& state) { decodeHwl(state, grey()); }
 void BM_PngGrey512(benchmark::State& state) { decodePng(state, grey(), PNG_FORMAT_GRAY); }
 
+// A loading phase decodes picture after picture: the decoder's working
+// planes are kept between them (a 2048 x 2048 colour picture needs 96 MB).
+void BM_HwlColour2048(benchmark::State& state) { decodeHwl(state, colourLarge(), 2048); }
+
 BENCHMARK(BM_HwlColour512)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HwlColour2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngColour512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HwlGrey512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngGrey512)->Unit(benchmark::kMillisecond);

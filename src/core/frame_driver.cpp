@@ -87,8 +87,9 @@ void onDisplay() {
     return;
   }
   demoClock.previousTick = demoClock.currentTick;
+  const double askedAt = monotonicMs();
   const int32_t ms = soundGetTimeMs(core.music);
-  traceFrame(ms);
+  traceFrame(ms, askedAt);
   demoClock.currentTick = ticksFromMs(ms);
 
   switch (frameOutcome(demoClock.currentTick, sequenceScript.endTick, soundIsPlaying(core.musicChannel))) {

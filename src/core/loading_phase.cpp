@@ -14,6 +14,7 @@
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
 #include "sequencer/sequence_script.h"
+#include "textures/image_decoder.h"
 
 namespace glorbe {
 
@@ -129,6 +130,7 @@ void runLoadingPhase() {
 
   traceStartup("loaded");
   freeLoadBuffer();  // all content is in its tables now
+  releaseImageWorkspace();
   glDeleteTextures(static_cast<GLsizei>(core.loaderTextures.size()), core.loaderTextures.data());
   core.loaderTextures.fill(0);
 }

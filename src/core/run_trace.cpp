@@ -24,8 +24,10 @@ void traceStartup(const char* event) {
   if (traceFile != nullptr) std::fprintf(traceFile, "startup %s %.3f\n", event, monotonicMs());
 }
 
-void traceFrame(int32_t positionMs) {
-  if (traceFile != nullptr) std::fprintf(traceFile, "frame %.3f %d\n", monotonicMs(), positionMs);
+void traceFrame(int32_t positionMs, double askedAtMs) {
+  if (traceFile == nullptr) return;
+  const double now = monotonicMs();
+  if (now - askedAtMs <= 2.0) std::fprintf(traceFile, "frame %.3f %d\n", (now + askedAtMs) / 2, positionMs);
 }
 
 }  // namespace glorbe

@@ -154,19 +154,34 @@ struct DequantisingSink {
     }
     plane[i] = v * factors[std::min(rowBands[row], columnBands[i - rowStart])];
   }
-  void zeros(uint64_t, uint64_t) {}
+  // Zeros are written too: the plane is not cleared beforehand.
+  void zeros(uint64_t i, uint64_t count) { std::fill_n(plane + i, count, 0.0); }
+};
+
+// Passes coefficients on and notes where the last one ended.
+template <typename Sink>
+struct CountingSink {
+  Sink sink;
+  uint64_t end = 0;
+  void value(uint64_t i, int32_t v) {
+    sink.value(i, v);
+    end = i + 1;
+  }
+  void zeros(uint64_t i, uint64_t count) {
+    sink.zeros(i, count);
+    end = i + count;
+  }
 };
 
 // For each index below `size`, the first level i (0 to levels) with
 // index >= size >> (i + 1); levels + 1 when there is none.
-std::vector<uint8_t> bandsAlong(int size, int levels) {
-  std::vector<uint8_t> bands(static_cast<size_t>(size));
+void bandsAlong(int size, int levels, std::vector<uint8_t>& bands) {
+  bands.resize(static_cast<size_t>(size));
   for (int x = 0; x < size; ++x) {
     int i = 0;
     while (i <= levels && x < (size >> (i + 1))) ++i;
     bands[x] = static_cast<uint8_t>(i);
   }
-  return bands;
 }
 
 }  // namespace
@@ -315,8 +330,14 @@ namespace {
 // Scratch rows of one inverse transform.
 struct TransformRows {
   std::vector<double> evenRow, oddRow, upper, lower;
-  explicit TransformRows(int width)
-      : evenRow(static_cast<size_t>(width / 2 + 1)), oddRow(evenRow.size()), upper(width), lower(width) {}
+  TransformRows() = default;
+  explicit TransformRows(int width) { resize(width); }
+  void resize(int width) {
+    evenRow.resize(static_cast<size_t>(width / 2 + 1));
+    oddRow.resize(evenRow.size());
+    upper.resize(static_cast<size_t>(width));
+    lower.resize(static_cast<size_t>(width));
+  }
 };
 
 // Steps levels down to 1 in place; `scratch` holds the columns' output and
@@ -428,6 +449,34 @@ uint64_t imageFileSize(const ImageHeader& header) {
   return size;
 }
 
+namespace {
+
+// The decoder's working memory, kept from one picture to the next so that a
+// loading phase of many pictures does not clear and fault in fresh planes
+// for each. Every value is written before it is read, so nothing is cleared;
+// the vectors only grow.
+struct ImageWorkspace {
+  std::vector<double> planes[3];
+  std::vector<double> scratch;
+  std::vector<double> lines;
+  std::vector<int32_t> coefficients;
+  std::vector<uint8_t> rowBands, columnBands;
+  TransformRows rows;
+};
+
+ImageWorkspace workspace;
+
+// Grows v to at least n values; values already there are kept as they are.
+template <typename T>
+T* atLeast(std::vector<T>& v, size_t n) {
+  if (v.size() < n) v.resize(n);
+  return v.data();
+}
+
+}  // namespace
+
+void releaseImageWorkspace() { workspace = ImageWorkspace{}; }
+
 ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, const uint8_t* data, size_t size) {
   pixelsOut.clear();
   if (!readImageHeader(data, size, header)) return ImageStatus::shortFile;
@@ -453,11 +502,16 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
   // Each channel is expanded, dequantised and taken back to its last step in
   // its own plane; the last step of all channels is then made two rows at a
   // time and turned into pixels at once.
-  std::vector<std::vector<double>> planes(channels);
-  std::vector<double> scratch(static_cast<size_t>(height / 2 + 1) * width);
-  const std::vector<uint8_t> rowBands = bandsAlong(height, levels), columnBands = bandsAlong(width, levels);
-  std::vector<int32_t> coefficients;
-  TransformRows rows(width);
+  ImageWorkspace& ws = workspace;
+  double* planes[3] = {};
+  for (int c = 0; c < channels; ++c) planes[c] = atLeast(ws.planes[c], n);
+  double* scratch = atLeast(ws.scratch, static_cast<size_t>(height / 2 + 1) * width);
+  bandsAlong(height, levels, ws.rowBands);
+  bandsAlong(width, levels, ws.columnBands);
+  const std::vector<uint8_t>& rowBands = ws.rowBands;
+  const std::vector<uint8_t>& columnBands = ws.columnBands;
+  TransformRows& rows = ws.rows;
+  rows.resize(width);
   for (int c = 0; c < channels; ++c) {
     const ByteRange symbols = clip(data, size, offset, symbolStreamBytes(header.symbolCount[c]));
     offset += symbolStreamBytes(header.symbolCount[c]);
@@ -470,23 +524,29 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
       factors[i] = bandFactor(tables[c][i]);
       finite = finite && std::isfinite(factors[i]);
     }
-    planes[c].assign(n, 0.0);
     if (finite) {
-      DequantisingSink sink{planes[c].data(), factors.data(), rowBands.data(), columnBands.data(), uint64_t(width)};
+      // Every coefficient the streams give is written, zeros too; those
+      // after the streams end are 0.
+      CountingSink<DequantisingSink> sink{
+          {planes[c], factors.data(), rowBands.data(), columnBands.data(), uint64_t(width)}};
       expand(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size, header.valueCount[c],
              header.valueBits[c], n, sink);
+      std::fill(planes[c] + sink.end, planes[c] + n, 0.0);
     } else {
       // A factor that is no number reaches the zero coefficients too.
-      coefficients.assign(n, 0);
+      ws.coefficients.assign(n, 0);
       expandImageStreams(symbols.data, symbols.size, header.symbolCount[c], values.data, values.size,
-                         header.valueCount[c], header.valueBits[c], coefficients);
-      dequantiseImagePlane(coefficients.data(), tables[c].data(), width, height, levels, planes[c].data());
+                         header.valueCount[c], header.valueBits[c], ws.coefficients);
+      // Detail bands and the approximation cover the plane only for levels
+      // the picture has room for; the rest of it is 0.
+      std::fill(planes[c], planes[c] + n, 0.0);
+      dequantiseImagePlane(ws.coefficients.data(), tables[c].data(), width, height, levels, planes[c]);
     }
-    inverseCoarseSteps(planes[c].data(), scratch.data(), width, height, levels, rows);
+    inverseCoarseSteps(planes[c], scratch, width, height, levels, rows);
   }
 
   const size_t w = static_cast<size_t>(width);
-  std::vector<double> lines(static_cast<size_t>(channels) * 2 * w);
+  double* lines = atLeast(ws.lines, static_cast<size_t>(channels) * 2 * w);
   pixelsOut.resize(n * (channels == 1 ? 1 : 4));
   auto emitRow = [&](int r, int line) {
     if (channels == 1) {
@@ -512,13 +572,13 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
   };
   for (int y = 0; y < height / 2; ++y) {
     for (int c = 0; c < channels; ++c)
-      lastStepRows(planes[c].data(), width, height, y, rows, &lines[(c * 2) * w], &lines[(c * 2 + 1) * w]);
+      lastStepRows(planes[c], width, height, y, rows, &lines[(c * 2) * w], &lines[(c * 2 + 1) * w]);
     emitRow(2 * y, 0);
     emitRow(2 * y + 1, 1);
   }
   if (height & 1) {
     for (int c = 0; c < channels; ++c)
-      lastStepRows(planes[c].data(), width, height, height / 2, rows, &lines[(c * 2) * w], nullptr);
+      lastStepRows(planes[c], width, height, height / 2, rows, &lines[(c * 2) * w], nullptr);
     emitRow(height - 1, 0);
   }
   return ImageStatus::decoded;

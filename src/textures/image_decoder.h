@@ -2,8 +2,8 @@
 // constants shared with the encoder, and the decoder that turns a file into
 // raw pixels for the texture loader and the sprite and brush loaders.
 //
-// Ownership: decodeImage fills a std::vector that the caller owns; nothing
-// else is kept between calls.
+// Ownership: decodeImage fills a std::vector that the caller owns; its
+// working planes are kept for the next picture until releaseImageWorkspace.
 #pragma once
 
 #include <array>
@@ -76,6 +76,10 @@ uint64_t imageFileSize(const ImageHeader& header);
 // the plane is full (also because the file is shorter than its header says)
 // leave the remaining coefficients 0.
 ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, const uint8_t* data, size_t size);
+
+// The decoder keeps its working planes from one picture to the next; this
+// gives them back (the loading phase calls it when all pictures are in).
+void releaseImageWorkspace();
 
 // Decodes the file `name` of the data archive (or the disk), read whole into
 // the load buffer and released again.

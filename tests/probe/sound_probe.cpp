@@ -130,8 +130,11 @@ int play(int argc, char** argv) {
       glorbe::soundSetTimeMs(stream, seekTo);
       seeked = true;
     }
+    // Only reads whose moment is certain (the thread was not taken away).
+    const double asked = glorbe::monotonicMs();
     const int pos = glorbe::soundGetTimeMs(stream);
-    std::fprintf(trace, "frame %.3f %d\n", glorbe::monotonicMs(), pos);
+    const double answered = glorbe::monotonicMs();
+    if (answered - asked <= 2.0) std::fprintf(trace, "frame %.3f %d\n", (asked + answered) / 2, pos);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   std::fclose(trace);
