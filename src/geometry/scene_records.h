@@ -193,6 +193,9 @@ struct SceneCamera {
   KeyTrack positionTrack;
   KeyTrack targetTrack;
   KeyTrack rollTrack;  // (roll, 0, 0)
+  // The up vector of the last frame whose view direction gave a usable one;
+  // the view falls back on it when a frame's search for one runs out.
+  Vec3 lastUp{0, 1, 0};
 };
 
 // An attractor: a point (x, y, z) that pulls with a strength.
