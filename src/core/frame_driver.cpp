@@ -24,6 +24,8 @@ void setBaseGlState() {
   glEnableClientState(GL_NORMAL_ARRAY);
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_COLOR_MATERIAL);
+  // Scaled objects and deformed meshes keep unit normals for the lighting.
+  glEnable(GL_NORMALIZE);
   glHint(GL_FOG_HINT, GL_FASTEST);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glClearStencil(0);

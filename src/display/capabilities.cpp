@@ -26,6 +26,11 @@ std::vector<CapabilityWarning> computeCapabilityFlags(const CapabilityInputs& in
     caps.plainFilter = GL_NEAREST;
   }
 
+  // The entry points alone do not tell: GLX hands out an address for any
+  // name, so the extension must be advertised too (checkCapabilities adds
+  // the entry-point half of these two).
+  caps.hasLockArrays = extensionSupported("GL_EXT_compiled_vertex_array");
+  caps.hasMultitexture = extensionSupported("GL_ARB_multitexture");
   caps.hasTexEnvCombine = extensionSupported("GL_EXT_texture_env_combine");
   caps.hasTexEnvAdd = extensionSupported("GL_EXT_texture_env_add") || extensionSupported("GL_ARB_texture_env_add");
   const bool compressionAvailable = extensionSupported("GL_ARB_texture_compression");
@@ -59,11 +64,13 @@ void checkCapabilities() {
 
   caps.lockArraysFn = reinterpret_cast<PFNGLLOCKARRAYSEXTPROC>(glProcAddress("glLockArraysEXT"));
   caps.unlockArraysFn = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(glProcAddress("glUnlockArraysEXT"));
-  caps.hasLockArrays = glProcAddress("glLockArraysEXT") != nullptr && glProcAddress("glUnlockArraysEXT") != nullptr;
+  caps.hasLockArrays = caps.hasLockArrays && glProcAddress("glLockArraysEXT") != nullptr &&
+                       glProcAddress("glUnlockArraysEXT") != nullptr;
   caps.clientActiveTextureFn =
       reinterpret_cast<PFNGLCLIENTACTIVETEXTUREARBPROC>(glProcAddress("glClientActiveTextureARB"));
   caps.activeTextureFn = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(glProcAddress("glActiveTextureARB"));
-  caps.hasMultitexture = caps.clientActiveTextureFn != nullptr && caps.activeTextureFn != nullptr;
+  caps.hasMultitexture =
+      caps.hasMultitexture && caps.clientActiveTextureFn != nullptr && caps.activeTextureFn != nullptr;
 
   for (; shown < warnings.size(); ++shown) showMessageBox(warnings[shown].caption, warnings[shown].text);
 

@@ -52,6 +52,8 @@ struct CapabilityWarning {
 
 // Fills the filter, extension and compression fields of caps from the inputs
 // and the extension query; entry points and the texture size are left alone.
+// hasLockArrays and hasMultitexture get their extension half here; the
+// entry points must also resolve (checkCapabilities).
 // Returns the warnings to show, in the order they are shown.
 std::vector<CapabilityWarning> computeCapabilityFlags(const CapabilityInputs& in,
                                                       const std::function<bool(const char*)>& extensionSupported,

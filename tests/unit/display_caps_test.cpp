@@ -59,6 +59,20 @@ TEST(DisplayCaps, Extensions) {
   EXPECT_TRUE(caps.hasTexEnvAdd);
 }
 
+// GLX answers an address for any name, so the entry points alone cannot
+// decide: the extensions must be advertised.
+TEST(DisplayCaps, ArrayLockingAndMultitextureNeedTheirExtensions) {
+  DisplayCaps caps;
+  caps.hasLockArrays = caps.hasMultitexture = true;
+  computeCapabilityFlags({"V", "R", false, false}, extensions({"GL_EXT_texture_env_add"}), caps);
+  EXPECT_FALSE(caps.hasLockArrays);
+  EXPECT_FALSE(caps.hasMultitexture);
+  computeCapabilityFlags({"V", "R", false, false},
+                         extensions({"GL_EXT_compiled_vertex_array", "GL_ARB_multitexture"}), caps);
+  EXPECT_TRUE(caps.hasLockArrays);
+  EXPECT_TRUE(caps.hasMultitexture);
+}
+
 TEST(DisplayCaps, CompressionNeedsTheBoxAndTheExtension) {
   DisplayCaps caps;
   auto w = computeCapabilityFlags({"V", "R", false, false}, extensions({"GL_ARB_texture_compression"}), caps);
