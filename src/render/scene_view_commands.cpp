@@ -1,0 +1,60 @@
+// The timeline's RENDER, CAM and LIGHT commands: scenes drawn by name,
+// cameras chosen by name, lights recoloured and resized by name.
+#include <cctype>
+
+#include "common/names.h"
+#include "render/scene_commands.h"
+#include "render/scene_render.h"
+#include "scripts/scene_tables.h"
+
+namespace glorbe {
+
+namespace {
+
+// Names from model files keep their case; the timeline's texts are upper case.
+std::string upperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A terrain's own scene is drawn only through the scene that shows the terrain.
+bool isTerrainScene(size_t sceneIndex) {
+  for (const LodTerrain& terrain : sceneTables.terrains) {
+    if (terrain.sceneIndex >= 0 && static_cast<size_t>(terrain.sceneIndex) == sceneIndex) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void runSceneRender(const std::string& name, int32_t localTick, int32_t localPrevTick) {
+  for (size_t s = 0; s < sceneTables.scenes.size(); ++s) {
+    if (!nameContains(sceneTables.scenes[s].name, name) || isTerrainScene(s)) continue;
+    renderScene(sceneTables.scenes[s], localTick, localPrevTick);
+  }
+}
+
+void runSceneCam(const SceneCamValues& v, int32_t, int32_t) {
+  for (Scene& scene : sceneTables.scenes) {
+    if (!nameContains(scene.name, v.name)) continue;
+    for (size_t c = 0; c < scene.cameras.size(); ++c) {
+      if (upperCase(scene.cameras[c].name) != v.cameraName) continue;
+      scene.currentCamera = static_cast<int32_t>(c);
+      scene.cameras[c].zScale = v.zScale;
+      break;
+    }
+  }
+}
+
+void runSceneLight(const SceneLightValues& v, int32_t, int32_t) {
+  for (Scene& scene : sceneTables.scenes) {
+    if (!nameContains(scene.name, v.name)) continue;
+    for (SceneLight& light : scene.lights) {
+      if (!nameContains(upperCase(light.name), v.lightName)) continue;
+      light.color = {v.r, v.g, v.b};
+      light.size = v.size;
+    }
+  }
+}
+
+}  // namespace glorbe
