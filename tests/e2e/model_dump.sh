@@ -50,6 +50,8 @@ assert (arm['name'], arm['parentName'], arm['parentIndex'], arm['isDummy']) == (
 assert (base['name'], base['parentName'], base['isDummy'], base['vertexCount']) == ('BASE', '', True, 0), base
 assert arm['vertices'] == [[0, 0, 0], [2, 0, 0], [0, 1, None]], arm['vertices']
 assert arm['faces'] == [[0, 1, 2]] and arm['faceFlags'] == [6]
+assert arm['edges'] == [[0, 65533], [0, 65535], [0, 65534]], arm['edges']  # a lone triangle's open edges
+assert base['edges'] == [], 'dummies have no edge list'
 assert arm['texCoords'] == [[0, -0.25], [1, -0.5], [0, -1]], arm['texCoords']
 assert len(arm['normals']) == 3 and len(arm['faceNormals']) == 1
 assert len(arm['boxCorners']) == 8 and all(len(c) == 3 for c in arm['boxCorners'])

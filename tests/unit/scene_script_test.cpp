@@ -6,6 +6,7 @@
 
 #include "archive_fixtures.h"
 #include "geometry/random_source.h"
+#include "models/chunk_writer.h"
 #include "scripts/material_table.h"
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
@@ -68,6 +69,140 @@ struct SceneScriptTest : ::testing::Test {
   SceneObject& object(size_t i) { return sceneTables.scenes.back().objects.at(i); }
   SceneLight& light(size_t i) { return sceneTables.scenes.back().lights.at(i); }
 };
+
+// A model file: closed cubes named as given (side 1, the n-th at x = 2n), a
+// dummy node, omni lights named as given (the n-th at (n, 2n, 3n) in colour
+// (0.1(n + 1), 0.5, 0.9)), and a moving position track on the first cube.
+std::string modelFile(std::initializer_list<const char*> meshes, std::initializer_list<const char*> lights) {
+  tools::ChunkWriter w;
+  w.begin(0x4D4D);
+  w.begin(0x3D3D);
+  float n = 0;
+  for (const char* name : meshes) {
+    w.begin(0x4000);
+    w.name(name);
+    w.begin(0x4100);
+    w.begin(0x4110);
+    w.u16(8);
+    for (int i = 0; i < 8; ++i) w.vec(2 * n + float(i >> 2 & 1), float(i >> 1 & 1), float(i & 1));
+    w.end();
+    w.begin(0x4120);
+    const int quads[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    w.u16(12);
+    for (const auto& q : quads) {
+      for (const int third : {1, 2}) {
+        w.u16(uint32_t(q[0]));
+        w.u16(uint32_t(q[third]));
+        w.u16(uint32_t(q[third + 1]));
+        w.u16(0);
+      }
+    }
+    w.end();
+    w.end();
+    w.end();
+    n += 1;
+  }
+  n = 0;
+  for (const char* name : lights) {
+    w.begin(0x4000);
+    w.name(name);
+    w.begin(0x4600);
+    w.vec(n, 2 * n, 3 * n);
+    w.begin(0x0010);
+    w.vec(0.1f * (n + 1), 0.5f, 0.9f);
+    w.end();
+    w.end();
+    w.end();
+    n += 1;
+  }
+  w.end();
+  w.begin(0xB000);
+  w.begin(0xB002);  // the first cube, moving
+  w.begin(0xB010);
+  w.name(*meshes.begin());
+  w.u16(0);
+  w.u16(0);
+  w.u16(0xFFFF);
+  w.end();
+  w.begin(0xB020);
+  w.u16(0);
+  for (int i = 0; i < 8; ++i) w.u8(0);
+  w.u32(2);
+  for (int frame : {0, 30}) {
+    w.u32(uint32_t(frame));
+    w.u16(0);
+    w.vec(float(frame), 0, 0);
+  }
+  w.end();
+  w.end();
+  w.begin(0xB002);  // a dummy below it
+  w.begin(0xB010);
+  w.name("$$$DUMMY");
+  w.u16(0);
+  w.u16(0);
+  w.u16(0);
+  w.end();
+  w.begin(0xB011);
+  w.name("HANDLE");
+  w.end();
+  w.end();
+  w.end();
+  w.end();
+  return w.bytes;
+}
+
+// ---- models -----------------------------------------------------------------------
+
+TEST_F(SceneScriptTest, SceneNameReadsTheModelAndEachSceneIsFinished) {
+  dir.write("models/toys.3ds", modelFile({"Ball01", "RedBall", "Box"}, {"Lamp01", "Sun"}));
+  parse("a.ini", {"[3DS]", "SCENENAME = MODELS\\TOYS.3DS", "AMBIENT = 0.5, 0.5, 0.5",
+                  "SCENENAME = MODELS\\TOYS.3DS", "[OBJS]", "CURRENTOBJ = BALL", "SHADOW = 1",
+                  "[LIGHTS]", "CURRENTLIGHT = LAMP", "SIZE = 2"});
+  ASSERT_EQ(sceneTables.scenes.size(), 2u);
+  const Scene& first = sceneTables.scenes[0];
+  const Scene& second = sceneTables.scenes[1];
+  EXPECT_EQ(first.name, "MODELS\\TOYS.3DS");
+  EXPECT_FLOAT_EQ(first.ambientColour[0], 0.5f);
+  ASSERT_EQ(first.objects.size(), 4u) << "three meshes and the dummy";
+  EXPECT_TRUE(first.objects[0].ready) << "finished when the next scene was made";
+  EXPECT_TRUE(first.objects[0].edges.empty());
+  EXPECT_EQ(first.objects[3].name, "HANDLE");
+  EXPECT_FALSE(first.objects[3].ready) << "dummies are never drawn";
+
+  ASSERT_EQ(second.objects.size(), 4u);
+  EXPECT_EQ(second.objects[0].edges.size(), 18u) << "shadow casters get their edge list when the script ends";
+  EXPECT_EQ(second.objects[1].edges.size(), 18u);
+  EXPECT_TRUE(second.objects[2].edges.empty());
+  EXPECT_TRUE(second.objects[2].ready);
+  EXPECT_FLOAT_EQ(second.lights[0].size, 2);
+  EXPECT_FLOAT_EQ(second.lights[1].size, 1);
+  EXPECT_EQ(second.objects[0].positionTrack.count, 2);
+}
+
+TEST_F(SceneScriptTest, TerrainModelsStandStillAndTheTerrainObjectComesLast) {
+  dir.write("rocks.3ds", modelFile({"Rock01", "Rock02"}, {"Lamp"}));
+  parse("t.ini", {"[LODTERRAIN]", "PARAM = FIELD, 128, 64, 0.5, 1, 1, 1, 1, 2, STONE, 10, 10, 2, 40, ROCKS.3DS"});
+  ASSERT_EQ(sceneTables.terrains.size(), 1u);
+  const Scene& scene = sceneTables.scenes[0];
+  EXPECT_EQ(scene.name, "FIELD");
+  ASSERT_EQ(scene.objects.size(), 4u) << "two rocks, the dummy, the terrain";
+  EXPECT_EQ(sceneTables.terrains[0].objectIndex, 3);
+  EXPECT_TRUE(scene.objects[3].terrainMesh);
+  EXPECT_EQ(scene.objects[3].name, "FIELD");
+  EXPECT_EQ(scene.lights.size(), 1u);
+  for (size_t i = 0; i < 3; ++i) {
+    const SceneObject& o = scene.objects[i];
+    EXPECT_EQ(o.meshMatrix.m, identityMatrix().m);
+    EXPECT_EQ(o.meshInverse.m, identityMatrix().m);
+    ASSERT_EQ(o.positionTrack.count, 1) << o.name;
+    EXPECT_EQ(o.positionTrack.keys[0].value.x, 0.0f);
+    ASSERT_EQ(o.scaleTrack.count, 1);
+    EXPECT_EQ(o.scaleTrack.keys[0].value.y, 1.0f);
+    ASSERT_EQ(o.rotationTrack.count, 1);
+    EXPECT_EQ(o.rotationTrack.keys[0].q.w, 1.0f);
+  }
+  EXPECT_EQ(scene.objects[0].vertices[7].x, 1.0f) << "the model's own coordinates are kept";
+}
 
 // ---- selection and the OBJS section ---------------------------------------------
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/object_animation.h"
+#include "scripts/scene_finishing.h"
 #include "glorbe_tool/content_lookup.h"
 
 namespace glorbe::tools {
@@ -65,6 +66,21 @@ std::string rotationKeys(const RotationTrack& track) {
   });
 }
 
+// The edge list scene finishing builds for an object that casts shadows,
+// in its order; open edges are 65533 + k. None for dummies.
+std::string edges(const SceneObject& o) {
+  if (o.isDummy) return "[]";
+  SceneObject copy;
+  copy.vertices = o.vertices;
+  copy.faces = o.faces;
+  copy.vertexCount = o.vertexCount;
+  copy.faceCount = o.faceCount;
+  buildEdgeList(copy);
+  return array(copy.edges, static_cast<int64_t>(copy.edges.size()), [](const Edge& e) {
+    return std::string("[") + std::to_string(e.face) + ", " + std::to_string(e.other) + "]";
+  });
+}
+
 std::string field(const char* name, const std::string& value, bool last = false) {
   return std::string("      \"") + name + "\": " + value + (last ? "\n" : ",\n");
 }
@@ -89,6 +105,7 @@ std::string objectJson(const Scene& scene, size_t index, std::optional<int32_t> 
              }));
   s += field("normals", array(o.normals, o.vertexCount, vec));
   s += field("faceNormals", array(o.faceNormals, o.faceCount, vec));
+  s += field("edges", edges(o));
   s += field("boxCorners", array(std::vector<Vec3>(o.boxCorners.begin(), o.boxCorners.end()), 8, vec));
   s += field("meshMatrix", matrix(o.meshMatrix));
   s += field("meshInverse", matrix(o.meshInverse));
