@@ -112,6 +112,14 @@ class Reader {
   // The node read last, for the parent resolution: its parent index and name.
   uint32_t previousParent_ = kNoParent;
   std::string previousName_;
+  // Every node read so far, for the walk up to a sibling's parent: grouping
+  // nodes without an object are part of the hierarchy too.
+  struct NodeLink {
+    std::string name;
+    uint32_t parentIndex;
+    std::string parentName;
+  };
+  std::vector<NodeLink> nodes_;
 };
 
 bool Reader::chunkAt(size_t pos, size_t limit, Chunk& chunk) const {
@@ -322,6 +330,7 @@ void Reader::readKeyframer(size_t pos) {
 void Reader::readNode(const Chunk& node, NodeKind kind) {
   std::string nodeName;     // the node's current name: its tracks go to the record of this name
   int32_t objectIndex = -1;  // the object found for the node
+  bool linked = false;       // the node's header has been read: it is the last of nodes_
   size_t pos = node.data;
   Chunk chunk;
   while (chunkAt(pos, node.end, chunk)) {
@@ -333,17 +342,17 @@ void Reader::readNode(const Chunk& node, NodeKind kind) {
           scene_.objects[static_cast<size_t>(dummy)].isDummy = true;
         }
         objectIndex = findObjectByName(scene_, nodeName);
-        if (objectIndex >= 0 && chunk.end >= after && chunk.end - after >= 6) {
+        if (chunk.end >= after && chunk.end - after >= 6) {
           resolveParent(objectIndex, u16(after + 4), nodeName);
+          linked = true;
         }
         break;
       }
       case kInstanceNameChunk:
         readName(chunk.data, chunk.end, nodeName);
-        if (objectIndex >= 0) {
-          scene_.objects[static_cast<size_t>(objectIndex)].name = nodeName;
-          previousName_ = nodeName;
-        }
+        if (objectIndex >= 0) scene_.objects[static_cast<size_t>(objectIndex)].name = nodeName;
+        previousName_ = nodeName;
+        if (linked) nodes_.back().name = nodeName;
         break;
       case kPivotChunk:
         if (objectIndex >= 0 && chunk.end - chunk.data >= 12) {
@@ -368,9 +377,11 @@ void Reader::readNode(const Chunk& node, NodeKind kind) {
   }
 }
 
-// Nodes come in hierarchy order, children after their parent, and their
+// Nodes come in hierarchy order, each followed by its children, and their
 // parent indices count nodes in that order; the parent's name follows from
-// the node read before this one.
+// the node read before this one. Every node becomes the node before the
+// next, whether or not an object has its name (a grouping node without a
+// mesh is still its children's parent); only an object keeps what is found.
 void Reader::resolveParent(int32_t objectIndex, uint32_t parentIndex, const std::string& nodeName) {
   std::string parentName;
   if (parentIndex == kNoParent) {
@@ -379,23 +390,25 @@ void Reader::resolveParent(int32_t objectIndex, uint32_t parentIndex, const std:
     parentName = previousName_;  // the child of the node before
   } else {
     // A sibling of the node before or of one of its ancestors: walk up until
-    // an object with the same parent index, whose parent this node shares.
-    // The walk is bounded, so names that form a cycle cannot hold it.
+    // a node with the same parent index, whose parent this node shares. The
+    // walk is bounded, so names that form a cycle cannot hold it.
     std::string name = previousName_;
-    for (size_t step = 0; step <= scene_.objects.size() && !name.empty(); ++step) {
-      const int32_t i = findObjectByName(scene_, name);
-      if (i < 0) break;
-      const SceneObject& up = scene_.objects[static_cast<size_t>(i)];
-      if (up.parentIndex == parentIndex) {
-        parentName = up.parentName;
+    for (size_t step = 0; step <= nodes_.size() && !name.empty(); ++step) {
+      const auto up = std::find_if(nodes_.begin(), nodes_.end(), [&](const NodeLink& n) { return n.name == name; });
+      if (up == nodes_.end()) break;
+      if (up->parentIndex == parentIndex) {
+        parentName = up->parentName;
         break;
       }
-      name = up.parentName;
+      name = up->parentName;
     }
   }
-  SceneObject& o = scene_.objects[static_cast<size_t>(objectIndex)];
-  o.parentIndex = parentIndex;
-  o.parentName = parentName;
+  if (objectIndex >= 0) {
+    SceneObject& o = scene_.objects[static_cast<size_t>(objectIndex)];
+    o.parentIndex = parentIndex;
+    o.parentName = parentName;
+  }
+  nodes_.push_back(NodeLink{nodeName, parentIndex, parentName});
   previousParent_ = parentIndex;
   previousName_ = nodeName;
 }

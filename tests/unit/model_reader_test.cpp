@@ -542,12 +542,13 @@ TEST(ModelReader, DummiesTakeTheirInstanceNamesAndChildrenFindThem) {
 }
 
 TEST(ModelReader, ParentsFollowNodeOrderThroughSiblings) {
-  // 0 ROOT, 1 ARM (child of 0), 2 HAND (of 1), a camera node between,
-  // 3 LEG (of 0: a sibling of ARM, found by walking up from HAND), 4 FOOT
-  // (of 3), 5 TAIL (of 0 again), 6 OTHER (a second root).
+  // 0 a camera, 1 ROOT, 2 ARM (child of 1), 3 HAND (of 2), 4 LEG (of 1: a
+  // sibling of ARM, found by walking up from HAND), 5 FOOT (of 4), 6 TAIL (of
+  // 1 again), 7 GROUP (of 6: a node without a mesh), 8 LEAF (of 7), 9 OTHER
+  // (a second root).
   const std::string file = modelFile(
       [](ChunkWriter& w) {
-        for (const char* n : {"ROOT", "ARM", "HAND", "LEG", "FOOT", "TAIL", "OTHER"}) triangle(w, n);
+        for (const char* n : {"ROOT", "ARM", "HAND", "LEG", "FOOT", "TAIL", "LEAF", "OTHER"}) triangle(w, n);
         w.begin(0x4000);
         w.name("CAM");
         w.begin(0x4700);
@@ -556,19 +557,21 @@ TEST(ModelReader, ParentsFollowNodeOrderThroughSiblings) {
         w.end();
       },
       [](ChunkWriter& w) {
-        node(w, 0xB002, "ROOT", 0xFFFF);
-        node(w, 0xB002, "ARM", 0);
-        node(w, 0xB002, "HAND", 1);
         node(w, 0xB003, "CAM", 0xFFFF);
-        node(w, 0xB002, "LEG", 0);
+        node(w, 0xB002, "ROOT", 0xFFFF);
+        node(w, 0xB002, "ARM", 1);
+        node(w, 0xB002, "HAND", 2);
+        node(w, 0xB002, "LEG", 1);
         node(w, 0xB002, "FOOT", 4);
-        node(w, 0xB002, "TAIL", 0);
+        node(w, 0xB002, "TAIL", 1);
+        node(w, 0xB002, "GROUP", 6);
+        node(w, 0xB002, "LEAF", 7);
         node(w, 0xB002, "OTHER", 0xFFFF);
       });
   const Scene scene = readBytes(file);
   const std::pair<const char*, const char*> expected[] = {{"ROOT", ""},  {"ARM", "ROOT"},  {"HAND", "ARM"},
                                                           {"LEG", "ROOT"}, {"FOOT", "LEG"}, {"TAIL", "ROOT"},
-                                                          {"OTHER", ""}};
+                                                          {"LEAF", "GROUP"}, {"OTHER", ""}};
   for (const auto& [name, parent] : expected) {
     ASSERT_NE(object(scene, name), nullptr) << name;
     EXPECT_EQ(object(scene, name)->parentName, parent) << name;
