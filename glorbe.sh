@@ -15,9 +15,10 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev zlib1g-dev libx11-dev libxrandr-dev
   libmpg123-dev libsdl2-dev libpulse-dev libasound2-dev libfltk1.3-dev libfontconfig-dev libmp3lame-dev libpng-dev
+  lib3ds-dev
   fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick python3 zip unzip ffmpeg
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick python3 zip unzip ffmpeg assimp-utils
   pulseaudio pulseaudio-utils libasound2-plugins
 )
 

@@ -5,6 +5,7 @@
 #   NAME png SOURCE.png         a picture of the sources, encoded as a wavelet image
 #   NAME tex SOURCE             a texture program assembled from its text form
 #   NAME sqp SOURCE             a timeline compiled from its text form
+#   NAME model SOURCE           a .3DS model built from its text form (docs/models.md)
 #   NAME file SOURCE            a file copied as it is
 # Every file must stay within 500,000 bytes, the load buffer's slot.
 cmake_minimum_required(VERSION 3.20)
@@ -68,6 +69,9 @@ foreach(line IN LISTS lines)
   elseif(maker STREQUAL "sqp")
     list(GET words 2 source)
     run(${TOOL} sqp build ${CONTENT}/${source} ${out})
+  elseif(maker STREQUAL "model")
+    list(GET words 2 source)
+    run(${TOOL} model build ${CONTENT}/${source} ${out})
   elseif(maker STREQUAL "file")
     list(GET words 2 source)
     configure_file(${CONTENT}/${source} ${out} COPYONLY)

@@ -51,6 +51,10 @@ const std::vector<ToolCommand>& toolCommands() {
        "                                    document; needs an X display, WxH is its window (800x600)",
        runShowCommand},
       {"model",
+       "glorbe-tool model build SOURCE OUT.3ds\n"
+       "        a model's text form (docs/models.md) written as a .3DS file through lib3ds\n"
+       "glorbe-tool model check FILE.3ds\n"
+       "        reads the file with our reader and with lib3ds and lists where they differ\n"
        "glorbe-tool model dump FILE [--at TICK] [--archive ARCHIVE]\n"
        "        a .3DS model as the engine reads it, one JSON document (docs/models.md); with --at, each\n"
        "        object's transform at TICK (FILE on disk first, then in ARCHIVE, velk.dat)",
