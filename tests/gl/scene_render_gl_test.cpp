@@ -490,6 +490,29 @@ TEST_F(Halos, LightOutsideTheViewCountsAsSeenAndPausedTimeKeepsTheFade) {
   EXPECT_FALSE(light.onScreen);
 }
 
+TEST_F(Halos, DepthIsReadInsideTheViewportAtItsEdge) {
+  Scene scene = wallAndLight();
+  scene.objects[0].ready = false;
+  SceneLight& light = scene.lights[0];
+  light.position = Vec3{0, 0, 0};
+  renderScene(scene, 1, 1);
+  // Window x is linear in world x along the line y = z = 0: place the light
+  // 0.3 pixels inside the right edge, where rounding reaches past it.
+  GLdouble mv[16], pr[16], x1 = 0, y1 = 0, z1 = 0, x0 = 0, y0 = 0, z0 = 0;
+  GLint vp[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  glGetIntegerv(GL_VIEWPORT, vp);
+  gluProject(0, 0, 0, mv, pr, vp, &x0, &y0, &z0);
+  gluProject(1, 0, 0, mv, pr, vp, &x1, &y1, &z1);
+  light.position.x = static_cast<float>((testing::glWindowWidth - 0.3 - x0) / (x1 - x0));
+  light.haloFade = 0.5f;
+  clearFrame();
+  renderScene(scene, 2, 1);
+  EXPECT_TRUE(light.onScreen);
+  EXPECT_NEAR(light.haloFade, 0.54f, 1e-6f) << "the depth of the last column, which is clear, shows it";
+}
+
 TEST_F(Halos, AttractorsPullOnlyWhenTimeMovesOn) {
   Scene scene = wallAndLight();
   // A second light next to its attractor, closer than sqrt(0.001): no pull.
