@@ -4,6 +4,7 @@
 #   ./glorbe.sh play [SECONDS]   install, build, build the show, play it
 #   ./glorbe.sh test             install, build, run the whole test suite
 #   ./glorbe.sh sanitize         unit tests built with ASan and UBSan
+#   ./glorbe.sh fuzz [TARGET...] every fuzz target for a while (docs/fuzzing.md)
 #   ./glorbe.sh install | build  the single steps
 set -euo pipefail
 
@@ -20,6 +21,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick python3 zip unzip ffmpeg assimp-utils
   pulseaudio pulseaudio-utils libasound2-plugins
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
@@ -60,6 +62,18 @@ sanitize() {
     ctest -j "$JOBS" -L unit --output-on-failure
 }
 
+# The fuzz targets built with clang, libFuzzer and both sanitizers, each run
+# for GLORBE_FUZZ_SECONDS (default 30) on a virtual X server (one target
+# draws textures).
+fuzz() {
+  local dir="$ROOT/build-fuzz"
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLORBE_FUZZ=ON \
+    -DGLORBE_TESTS=OFF -DGLORBE_BENCH=OFF -DGLORBE_BUILD_SHOW=OFF -DGLORBE_SHOW_DIR="$dir/show"
+  cmake --build "$dir" -j "$JOBS" --target fuzz_all
+  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
+    "$ROOT/fuzz/run.sh" "$dir" --seconds "${GLORBE_FUZZ_SECONDS:-30}" "$@"
+}
+
 case "${1:-}" in
   install) install_packages ;;
   build) install_packages && build ;;
@@ -72,6 +86,7 @@ case "${1:-}" in
     ;;
   test) install_packages && build && run_tests ;;
   sanitize) install_packages && sanitize ;;
+  fuzz) shift && install_packages && fuzz "$@" ;;
   *)
     sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
     exit 2

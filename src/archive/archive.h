@@ -165,6 +165,13 @@ const SeekPoint* nearestSeekPoint(const std::vector<SeekPoint>& points, uint32_t
 // names. Returns the status: 0, or 313 when the comment is not an index.
 int32_t readSeekIndex(const uint8_t* comment, size_t length, std::vector<ArchiveEntry>& entries);
 
+// The most bytes an entry's data can give, whatever its header claims: a
+// stored entry its own bytes, a deflated one 1032 per compressed byte (the
+// most deflate makes of one) and a block's worth more. A reader that sizes a
+// buffer by the claimed length takes no more than this.
+uint64_t entryDataLimit(const ArchiveEntry& entry);
+inline constexpr uint64_t kDeflateMostBytesPerByte = 1032;
+
 // Whether a point can be handed to the decoder for this entry.
 bool seekPointUsable(const SeekPoint& point, const ArchiveEntry& entry);
 

@@ -45,6 +45,12 @@ size_t readAt(int file, uint64_t offset, void* destination, size_t count) {
   return done;
 }
 
+uint64_t entryDataLimit(const ArchiveEntry& entry) {
+  if (entry.method == kMethodStored) return std::min(entry.uncompressedSize, entry.compressedSize);
+  if (entry.method != kMethodDeflated) return 0;
+  return std::min<uint64_t>(entry.uncompressedSize, uint64_t{entry.compressedSize} * kDeflateMostBytesPerByte + 258);
+}
+
 const SeekPoint* nearestSeekPoint(const std::vector<SeekPoint>& points, uint32_t position) {
   const SeekPoint* best = nullptr;
   for (const SeekPoint& p : points) {

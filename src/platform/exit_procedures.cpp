@@ -7,10 +7,19 @@
 
 namespace glorbe {
 
+namespace {
+
+EndProgramHandler endHandler = nullptr;
+
+}  // namespace
+
 void registerExitProcedure(ExitProcedure procedure) { std::atexit(procedure); }
+
+void setEndProgramHandler(EndProgramHandler handler) { endHandler = handler; }
 
 void endProgram(int code) {
   std::fflush(stdout);
+  if (endHandler != nullptr) endHandler(code);
   std::exit(code);
 }
 

@@ -4,6 +4,7 @@
 
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
+#include <FL/platform.H>
 
 #include <X11/Xlib.h>
 
@@ -49,6 +50,12 @@ void showMessageBox(const std::string& caption, const std::string& text) {
   }
   fl_message_title(caption.c_str());
   fl_alert("%s", shown.c_str());
+  // The dismissed box is only hidden: FLTK must still send that to the X
+  // server and handle what follows, or the box stays drawn over the show,
+  // whose own window runs on another connection.
+  Fl::check();
+  if (fl_display != nullptr) XSync(fl_display, False);
+  Fl::check();
 }
 
 }  // namespace glorbe

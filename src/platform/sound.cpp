@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/alsa_messages.h"
 #include "platform/monotonic_clock.h"
 #include "platform/music_decoder.h"
 #include "platform/sound_devices.h"
@@ -282,6 +283,7 @@ bool initSdlAudio(const char* driver) {
 }
 
 bool openDevice(int mixRate) {
+  silenceAlsaLibraryMessages();
   if (sound.output == SoundOutputPulse) return openPush(openPulseDevice(mixRate, kDeviceBufferMs));
   if (sound.output == SoundOutputAlsa) return openPush(openAlsaDevice(mixRate, kDeviceBufferMs));
   // The default output is the one SDL picks. When that is PulseAudio or ALSA

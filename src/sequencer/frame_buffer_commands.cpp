@@ -107,20 +107,32 @@ void applyBlendFunc(int32_t v) {
 
 }  // namespace
 
+// Level 0 of the bound texture: a transfer must not reach past it (GL refuses
+// the whole transfer). A texture that is not there gives 0 by 0.
+std::array<GLint, 2> boundTextureSize() {
+  std::array<GLint, 2> size{};
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+  return size;
+}
+
 void grabToTexture(int32_t width, int32_t height, GLuint texture) {
-  width = limitToMaxTexture(width);
-  height = limitToMaxTexture(height);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glBindTexture(GL_TEXTURE_2D, texture);
+  const std::array<GLint, 2> room = boundTextureSize();
+  width = std::min(limitToMaxTexture(width), room[0]);
+  height = std::min(limitToMaxTexture(height), room[1]);
   if (width > 0 && height > 0) glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
 }
 
 void uploadToTexture(const uint8_t* pixels, int32_t width, int32_t height, GLuint texture) {
-  const int32_t cutWidth = limitToMaxTexture(width);
-  const int32_t cutHeight = limitToMaxTexture(height);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glBindTexture(GL_TEXTURE_2D, texture);
-  if (pixels == nullptr || cutWidth <= 0 || cutHeight <= 0) return;
+  if (pixels == nullptr || width <= 0 || height <= 0) return;
+  const std::array<GLint, 2> room = boundTextureSize();
+  const int32_t cutWidth = std::min(limitToMaxTexture(width), room[0]);
+  const int32_t cutHeight = std::min(limitToMaxTexture(height), room[1]);
+  if (cutWidth <= 0 || cutHeight <= 0) return;
   // A cut picture keeps its rows: the upload steps over the whole width.
   if (cutWidth != width) glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, cutWidth, cutHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels);

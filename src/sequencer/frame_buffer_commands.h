@@ -26,10 +26,13 @@ extern FrameBufferState frameBufferState;
 void resetFrameBufferState();
 
 // Copies the frame buffer's rectangle from (0, 0) into the texture's level 0
-// at (0, 0), each side cut to the maximum texture size.
+// at (0, 0), each side cut to the maximum texture size and to the texture's
+// own size.
 void grabToTexture(int32_t width, int32_t height, GLuint texture);
 // Puts a width x height picture of RGBA bytes into the texture's level 0 at
-// (0, 0), each side cut to the maximum texture size.
+// (0, 0), each side cut to the maximum texture size and to the texture's own
+// size (a move list's picture larger than its window-fitted texture); the
+// part that fits keeps its rows.
 void uploadToTexture(const uint8_t* pixels, int32_t width, int32_t height, GLuint texture);
 
 // Shrinks a requested grab or viewport size to the maximum texture size

@@ -402,6 +402,9 @@ const char* imageStatusText(ImageStatus status) {
     case ImageStatus::badDepth: return "bits per pixel are neither 8 nor 24";
     case ImageStatus::noPixels: return "width or height is 0";
     case ImageStatus::tooLarge: return "the picture has more than 4096 x 4096 pixels";
+    case ImageStatus::tooLargeForFile:
+      return "the file is too small for a picture of that size (it needs a byte for every 4096 pixels above "
+             "1024 x 1024)";
     case ImageStatus::tooManyLevels: return "more than 16 levels";
     case ImageStatus::badValueBits: return "magnitudes of more than 8 bits";
   }
@@ -486,6 +489,7 @@ ImageStatus decodeImage(std::vector<uint8_t>& pixelsOut, ImageHeader& header, co
   if (width == 0 || height == 0) return ImageStatus::noPixels;
   const uint64_t pixelCount = uint64_t{header.width} * header.height;
   if (pixelCount > kMaxImagePixels) return ImageStatus::tooLarge;
+  if (size < minimumImageFileSize(pixelCount)) return ImageStatus::tooLargeForFile;
   if (levels > kMaxImageLevels) return ImageStatus::tooManyLevels;
   for (int c = 0; c < channels; ++c)
     if (header.valueBits[c] > kMaxImageValueBits) return ImageStatus::badValueBits;

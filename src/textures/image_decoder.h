@@ -32,6 +32,17 @@ inline constexpr int kMaxImageLevels = 16;
 // Largest picture the decoder accepts (4096 x 4096 pixels, in any shape): a
 // header is not trusted to ask for gigabytes of planes.
 inline constexpr uint64_t kMaxImagePixels = uint64_t{1} << 24;
+// What a file may ask for by what it holds: a picture of more than
+// kFreeImagePixels pixels needs at least one byte of file for every
+// kPixelsPerFileByte pixels, so a few damaged bytes cannot ask for the work
+// and the planes of a 4096 x 4096 picture. Our encoder's smallest files
+// (flat pictures) hold several times that; it pads any that would not.
+inline constexpr uint64_t kFreeImagePixels = uint64_t{1} << 20;
+inline constexpr uint64_t kPixelsPerFileByte = 4096;
+// The smallest file a picture of that many pixels may come in.
+inline constexpr uint64_t minimumImageFileSize(uint64_t pixels) {
+  return pixels <= kFreeImagePixels ? 0 : (pixels + kPixelsPerFileByte - 1) / kPixelsPerFileByte;
+}
 // Magnitudes of more bits than this cannot be stored.
 inline constexpr int kMaxImageValueBits = 8;
 
@@ -54,6 +65,7 @@ enum class ImageStatus {
   badDepth,       // bits per pixel neither 8 nor 24
   noPixels,       // width or height 0
   tooLarge,       // more than kMaxImagePixels pixels
+  tooLargeForFile,  // more pixels than a file of its size may ask for
   tooManyLevels,  // more levels than a quantisation table holds
   badValueBits,   // a channel with magnitudes of more than 8 bits
 };

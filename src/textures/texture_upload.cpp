@@ -5,20 +5,33 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "display/display_caps.h"
 
 namespace glorbe {
 
+void fitToTextureLimit(uint32_t& width, uint32_t& height, int32_t limit) {
+  if (limit <= 0 || (width <= uint32_t(limit) && height <= uint32_t(limit))) return;
+  const uint64_t longer = std::max(width, height);
+  auto scaled = [&](uint32_t side) {
+    const uint64_t v = (uint64_t{side} * uint64_t(limit) + longer / 2) / longer;
+    return static_cast<uint32_t>(std::clamp<uint64_t>(v, 1, uint64_t(limit)));
+  };
+  width = scaled(width);
+  height = scaled(height);
+}
+
 namespace {
 
-// Scales a picture larger than the maximum texture size to that size on
-// both sides. False when the scaling fails.
+// Scales a picture larger than the maximum texture size down until it fits,
+// keeping its proportions. False when the scaling fails.
 bool applySizeLimit(TexturePixels& pixels) {
-  const int32_t limit = displayCaps.maxTextureSize;
-  if (limit <= 0 || (pixels.width <= uint32_t(limit) && pixels.height <= uint32_t(limit))) return true;
-  std::vector<uint8_t> scaled(size_t(limit) * limit * 4);
+  uint32_t width = pixels.width, height = pixels.height;
+  fitToTextureLimit(width, height, displayCaps.maxTextureSize);
+  if (width == pixels.width && height == pixels.height) return true;
+  std::vector<uint8_t> scaled(size_t(width) * height * 4);
   // gluScaleImage reads with the unpack and writes with the pack alignment;
   // rows without gaps need 1 on both sides.
   GLint packAlignment = 4;
@@ -26,11 +39,12 @@ bool applySizeLimit(TexturePixels& pixels) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   const GLint failed = gluScaleImage(GL_RGBA, GLint(pixels.width), GLint(pixels.height), GL_UNSIGNED_BYTE,
-                                     pixels.rgba.data(), limit, limit, GL_UNSIGNED_BYTE, scaled.data());
+                                     pixels.rgba.data(), GLint(width), GLint(height), GL_UNSIGNED_BYTE, scaled.data());
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
   if (failed != 0) return false;
   pixels.rgba = std::move(scaled);
-  pixels.width = pixels.height = uint32_t(limit);
+  pixels.width = width;
+  pixels.height = height;
   return true;
 }
 

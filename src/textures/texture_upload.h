@@ -42,6 +42,12 @@ bool copyAlphaImage(TexturePixels& pixels, const std::vector<uint8_t>& grey, con
 
 // ---- upload rules -----------------------------------------------------------
 
+// The size a picture is scaled to when a side is larger than the maximum
+// texture size: the longer side becomes the limit and the other keeps the
+// picture's proportions (rounded, at least 1). Sizes within the limit, or a
+// limit of 0 or less, are left alone.
+void fitToTextureLimit(uint32_t& width, uint32_t& height, int32_t limit);
+
 // The internal format after the compression and depth rules: GL_RGBA and
 // GL_RGB become compressed when the caller allows it and compression is in
 // use, else 4- or 8-bit sized formats by the launcher's texture depth; other

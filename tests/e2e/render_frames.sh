@@ -35,4 +35,16 @@ grep -q -- "--fps" err.txt || fail "the message names the option: $(cat err.txt)
 [ $? = 2 ] || fail "no output option gives exit code 2"
 with_xvfb "$RENDER" --from 5 --frames frames 2>err.txt
 [ $? = 2 ] || fail "a start past the end gives exit code 2"
+# Where the output cannot be written, ffmpeg fails: a message and exit code 1, not SIGPIPE.
+with_xvfb "$RENDER" --size 64x48 --fps 10 --video out.nosuchformat 2>err.txt
+rc=$?
+[ $rc = 1 ] || fail "a failing ffmpeg gives exit code $rc: $(cat err.txt)"
+grep -q "ffmpeg failed" err.txt || fail "no word of ffmpeg failing: $(cat err.txt)"
+# Outside a show's folder: the missing archive is named.
+mkdir -p empty && cd empty
+"$RENDER" --frame-at 1 x.png 2>err.txt
+rc=$?
+[ $rc = 1 ] || fail "no velk.dat gives exit code $rc"
+grep -q "there is no velk.dat here" err.txt || fail "the missing velk.dat is not named: $(cat err.txt)"
+cd ..
 echo ok

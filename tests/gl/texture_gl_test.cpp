@@ -167,7 +167,7 @@ TEST_F(TextureTest, ColourImageIsSwappedToRedGreenBlue) {
   EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
 }
 
-TEST_F(TextureTest, SizeLimitScalesToASquare) {
+TEST_F(TextureTest, SizeLimitScalesToFitKeepingTheProportions) {
   // Red on the left half, blue on the right.
   tools::PngImage wide{512, 256, 3, std::vector<uint8_t>(512 * 256 * 3)};
   for (int y = 0; y < 256; ++y)
@@ -176,8 +176,9 @@ TEST_F(TextureTest, SizeLimitScalesToASquare) {
   displayCaps.maxTextureSize = 256;
   ASSERT_NE(loadImageTexture("wide.hwl", GL_RGBA, GL_NEAREST, GL_CLAMP, 255, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 256);
-  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 256);
+  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 128);
   const auto got = texels();
+  ASSERT_EQ(got.size(), 256u * 128 * 4);
   auto at = [&](int x, int y) { return Rgba{got[(y * 256 + x) * 4], got[(y * 256 + x) * 4 + 1], got[(y * 256 + x) * 4 + 2], got[(y * 256 + x) * 4 + 3]}; };
   // The picture is lossy: within a few levels of pure red and pure blue.
   auto near = [](Rgba got, Rgba want) {
@@ -185,8 +186,17 @@ TEST_F(TextureTest, SizeLimitScalesToASquare) {
       if (std::abs(got[c] - want[c]) > 3) return false;
     return true;
   };
-  EXPECT_TRUE(near(at(40, 128), Rgba{255, 0, 0, 255}));
+  EXPECT_TRUE(near(at(40, 64), Rgba{255, 0, 0, 255}));
   EXPECT_TRUE(near(at(220, 10), Rgba{0, 0, 255, 255}));
+
+  // A picture far wider than the limit (a damaged header saying 4096 x 2)
+  // becomes limit x 1, not a square of the limit.
+  tools::PngImage strip{4096, 2, 3, std::vector<uint8_t>(4096 * 2 * 3, 90)};
+  writeImage("strip.hwl", strip);
+  ASSERT_NE(loadImageTexture("strip.hwl", GL_RGBA, GL_NEAREST, GL_CLAMP, 255, false, false), 0u);
+  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 256);
+  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 1);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
   // Exactly the limit on both sides: not scaled, every texel as decoded.
   const auto square = writeImage("square.hwl", gradient(256, 256, 1));
@@ -200,7 +210,7 @@ TEST_F(TextureTest, SizeLimitScalesToASquare) {
   displayCaps.maxTextureSize = 64;
   ASSERT_NE(createTextureFromPixels(rgba.data(), 512, 64, GL_RGBA, GL_NEAREST, GL_CLAMP, 9, false, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 64);
-  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 64);
+  EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 8);
   EXPECT_EQ(texels()[3], 9);
 }
 

@@ -465,6 +465,35 @@ TEST_F(TimelineGlTest, UploadCutToTheTextureSizeKeepsRows) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(TimelineGlTest, TransfersAreCutToTheTextureTheyGoInto) {
+  // A 64 x 64 texture (a "?" texture halved to fit a small window) and a
+  // 100 x 70 picture: the upload takes the part that fits, keeping its rows.
+  const GLuint texture = addMaterial("SMALL");
+  displayCaps.maxTextureSize = 4096;
+  std::vector<uint8_t> picture(100 * 70 * 4);
+  for (int y = 0; y < 70; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      uint8_t* p = &picture[(static_cast<size_t>(y) * 100 + static_cast<size_t>(x)) * 4];
+      p[0] = static_cast<uint8_t>(x);
+      p[1] = static_cast<uint8_t>(y);
+      p[2] = 9;
+      p[3] = 255;
+    }
+  }
+  uploadToTexture(picture.data(), 100, 70, texture);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(texel(texture, 63, 5), (Rgba{63, 5, 9, 255}));
+  EXPECT_EQ(texel(texture, 7, 63), (Rgba{7, 63, 9, 255}));
+
+  // A grab larger than the texture fills it and raises no error either.
+  testing::resetGlState();
+  glClearColor(0, 1, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  grabToTexture(200, 150, texture);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  expectColour(texel(texture, 63, 63), 0, 255, 0);
+}
+
 // ---- the end of a frame ------------------------------------------------------------
 
 TEST_F(TimelineGlTest, DefaultsAfterATopLevelCall) {

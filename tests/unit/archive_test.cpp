@@ -262,6 +262,24 @@ TEST_F(ArchiveTest, SizesBeyondTheArchiveAreNotTrusted) {
   EXPECT_EQ(loaded("huge.txt"), "");
 }
 
+TEST(ArchiveLimits, AnEntryCanGiveNoMoreThanItsDataHolds) {
+  ArchiveEntry stored;
+  stored.method = kMethodStored;
+  stored.compressedSize = 3;
+  stored.uncompressedSize = 1000000;
+  EXPECT_EQ(entryDataLimit(stored), 3u);
+  ArchiveEntry deflated;
+  deflated.method = kMethodDeflated;
+  deflated.compressedSize = 100;
+  deflated.uncompressedSize = 0xFFFFFFF0u;  // claims four gigabytes
+  EXPECT_EQ(entryDataLimit(deflated), 100u * 1032 + 258);
+  deflated.uncompressedSize = 5000;
+  EXPECT_EQ(entryDataLimit(deflated), 5000u);
+  ArchiveEntry other = deflated;
+  other.method = 12;
+  EXPECT_EQ(entryDataLimit(other), 0u);
+}
+
 TEST_F(ArchiveTest, DamagedDeflateDataFailsTheReadAndLoadsOnlyWhatDecoded) {
   HandMadeZip zip;
   zip.entry("garbage.bin", 8, std::string(50, '\xff'), 50, 400);

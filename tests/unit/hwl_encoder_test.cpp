@@ -102,6 +102,19 @@ TEST(HwlEncoder, FlatPicturesComeBackExactly) {
   }
 }
 
+TEST(HwlEncoder, LargeBlackPicturesArePaddedToWhatTheDecoderAccepts) {
+  // All zero: no stream at all, far below the byte per 4096 pixels the
+  // decoder wants for 2048 x 1024.
+  PngImage black{2048, 1024, 1, std::vector<uint8_t>(2048 * 1024, 0)};
+  std::vector<uint8_t> file;
+  std::string error;
+  ASSERT_TRUE(encodeHwl(black, {}, file, error)) << error;
+  EXPECT_EQ(file.size(), 512u);
+  PngImage decoded;
+  ASSERT_TRUE(decodeHwl(file, decoded, error)) << error;
+  EXPECT_EQ(decoded.pixels, black.pixels);
+}
+
 TEST(HwlEncoder, AlphaIsLeftOutOfColourPictures) {
   const PngImage rgb = art("orb", 64, 64);
   PngImage rgba{64, 64, 4, {}};

@@ -338,6 +338,17 @@ TEST(ImageDecode, MalformedHeadersGiveNoPixels) {
   EXPECT_EQ(decode(makeFile(4, 0, 24, 0, {one, one, one}), pixels, header), ImageStatus::noPixels);
   EXPECT_EQ(decode(makeFile(65535, 65535, 8, 0, {one}), pixels, header), ImageStatus::tooLarge);
   EXPECT_EQ(header.width, 65535) << "the header is still filled";
+  // A few bytes may not ask for the planes of a large picture: above
+  // 1024 x 1024 a file needs a byte for every 4096 pixels.
+  auto big = makeFile(2048, 1024, 8, 0, {one});
+  ASSERT_LT(big.size(), 512u);
+  EXPECT_EQ(decode(big, pixels, header), ImageStatus::tooLargeForFile);
+  EXPECT_TRUE(pixels.empty());
+  EXPECT_EQ(decode(makeFile(1024, 1024, 8, 0, {one}), pixels, header), ImageStatus::decoded);
+  pixels.clear();
+  big.resize(512, 0);
+  EXPECT_EQ(decode(big, pixels, header), ImageStatus::decoded) << "bytes after the streams count";
+  EXPECT_EQ(pixels.size(), 2048u * 1024);
   EXPECT_EQ(decode(makeFile(4, 4, 8, 17, {{std::vector<double>(19, 1.0), {2}, {1}, 8}}), pixels, header),
             ImageStatus::tooManyLevels);
   EXPECT_EQ(decode(makeFile(4, 4, 8, 0, {{{1, 1}, {2}, {1}, 9}}), pixels, header), ImageStatus::badValueBits);

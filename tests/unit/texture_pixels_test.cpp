@@ -145,3 +145,26 @@ TEST(ShadeRamp, FourStepsWithTruncatedLowBytes) {
 
 }  // namespace
 }  // namespace glorbe
+
+namespace glorbe {
+namespace {
+
+TEST(TextureLimit, TheLongerSideBecomesTheLimitAndTheOtherKeepsTheProportions) {
+  auto fit = [](uint32_t w, uint32_t h, int32_t limit) {
+    fitToTextureLimit(w, h, limit);
+    return std::pair{w, h};
+  };
+  EXPECT_EQ(fit(512, 256, 256), (std::pair<uint32_t, uint32_t>{256, 128}));
+  EXPECT_EQ(fit(256, 4096, 1024), (std::pair<uint32_t, uint32_t>{64, 1024}));
+  // A damaged header's 65535 x 1 stays one row high: a few kilobytes, not a
+  // square of the limit (a gigabyte at 16384).
+  EXPECT_EQ(fit(65535, 1, 16384), (std::pair<uint32_t, uint32_t>{16384, 1}));
+  EXPECT_EQ(fit(65535, 3, 16384), (std::pair<uint32_t, uint32_t>{16384, 1}));
+  EXPECT_EQ(fit(3000, 2000, 1024), (std::pair<uint32_t, uint32_t>{1024, 683}));
+  // Within the limit, or no limit known: unchanged.
+  EXPECT_EQ(fit(256, 256, 256), (std::pair<uint32_t, uint32_t>{256, 256}));
+  EXPECT_EQ(fit(70000, 5, 0), (std::pair<uint32_t, uint32_t>{70000, 5}));
+}
+
+}  // namespace
+}  // namespace glorbe

@@ -2,6 +2,7 @@
 // and the messages for sources it cannot or will not compile faithfully.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "archive_fixtures.h"
@@ -147,6 +148,13 @@ TEST_F(TimelineSourceTest, ErrorsNameTheLineAndTheFault) {
   EXPECT_EQ(first(head + "start 1e9\n"), "bad.timeline:2: error: start 1e+09 s lies beyond the ticks a timeline can hold");
   EXPECT_EQ(first(head + "start nan\n"), "bad.timeline:2: error: \"nan\" is not a number (start)");
   EXPECT_EQ(first(head + "name \"open\n"), "bad.timeline:2: error: the text has no closing \"");
+  // A NUL byte (a picture given as the source) is refused, not looped over.
+  EXPECT_EQ(first(head + std::string("name x\0y\n", 9)),
+            "bad.timeline:2: error: the line holds a NUL byte: the source is not a text file");
+  const auto png = errorsOf(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + "\n" + head);
+  EXPECT_NE(std::find(png.begin(), png.end(),
+                      "bad.timeline:3: error: the line holds a NUL byte: the source is not a text file"),
+            png.end());
   EXPECT_EQ(first(head + "name \"" + std::string(256, 'a') + "\"\n"),
             "bad.timeline:2: error: name is longer than 255 characters");
 

@@ -7,6 +7,7 @@
 
 #include <GL/freeglut.h>
 
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "display/engine_settings.h"
 #include "display/display.h"
 #include "image_io/png_file.h"
+#include "platform/disk_files.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"
 #include "sequencer/sequence_script.h"
@@ -47,6 +49,10 @@ bool readFrame(int width, int height, PngImage& image) {
   std::vector<uint8_t> rows(image.pixels.size());
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
+  // Errors the frame left pending were reported by the caller; only the
+  // read's own count here.
+  while (glGetError() != GL_NO_ERROR) {
+  }
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
   const size_t stride = static_cast<size_t>(width) * 3;
   for (int y = 0; y < height; ++y) {
@@ -85,7 +91,45 @@ class Progress {
   Clock::time_point start_, last_;
 };
 
+const char* glErrorName(GLenum error) {
+  switch (error) {
+    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
+    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
+    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
+    case GL_STACK_OVERFLOW: return "GL_STACK_OVERFLOW";
+    case GL_STACK_UNDERFLOW: return "GL_STACK_UNDERFLOW";
+    case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
+    default: return "an unknown GL error";
+  }
+}
+
+void warn(const std::string& text) {
+  if (!text.empty()) std::fprintf(stderr, "\nglorbe-render: warning: %s\n", text.c_str());
+}
+
 }  // namespace
+
+std::string takeGlErrors() {
+  std::string errors;
+  // A context can hold several error flags; each read clears one.
+  for (int i = 0; i < 16; ++i) {
+    const GLenum e = glGetError();
+    if (e == GL_NO_ERROR) break;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%s (0x%04X)", errors.empty() ? "" : ", ", glErrorName(e), e);
+    errors += text;
+  }
+  return errors;
+}
+
+std::string GlErrorWatch::check(double second) {
+  const std::string errors = takeGlErrors();
+  if (errors.empty() || framesWithErrors++ > 0) return {};
+  char at[32];
+  std::snprintf(at, sizeof at, "%.2f", second);
+  return "the frame at " + std::string(at) + " s raised " + errors +
+         "; its picture may be wrong (later frames with errors are only counted)";
+}
 
 int runOfflineRender(int argc, char** argv) {
   CaptureOptions options;
@@ -96,6 +140,14 @@ int runOfflineRender(int argc, char** argv) {
   }
   if (options.output == CaptureOutput::Video && !ffmpegAvailable()) {
     return fail("--video needs ffmpeg, which is not installed (Debian package \"ffmpeg\")", 1);
+  }
+
+  // The show comes from the archive in the current folder (or its files
+  // beside it): with neither, say so rather than render an empty show.
+  if (!findDiskFile(kArchiveFile) && !findDiskFile(kTimelineFile)) {
+    return fail(std::string("there is no ") + kArchiveFile +
+                    " here: run glorbe-render in a show's folder (the bundled show is built into show/)",
+                1);
   }
 
   char* glutArgv[] = {argv[0], nullptr};
@@ -125,6 +177,8 @@ int runOfflineRender(int argc, char** argv) {
   prepareDrawing();
   onReshape(options.width, options.height);
   runLoadingPhase();
+  if (const std::string e = takeGlErrors(); !e.empty()) warn("loading the show raised " + e);
+  GlErrorWatch glErrors;
 
   const int32_t startTick = options.from ? secondsToTick(*options.from) : sequenceScript.startTick;
   int32_t lastTick = sequenceScript.endTick;
@@ -156,6 +210,8 @@ int runOfflineRender(int argc, char** argv) {
                                 " -map 0:v -map 1:a -c:v libx264 -pix_fmt yuv420p -crf 18 -c:a aac -b:a 192k"
                                 " -shortest " +
                                 shellQuote(options.path);
+    // ffmpeg that fails ends the pipe: a failed write says so, not SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     video = popen(command.c_str(), "w");
     if (video == nullptr) return fail("cannot start ffmpeg", 1);
   }
@@ -169,6 +225,7 @@ int runOfflineRender(int argc, char** argv) {
     demoClock.currentTick = captureTick(startTick, n, options.fps);
     runSequence(sequenceScript, demoClock.currentTick, demoClock.previousTick, true, 0, 15);
     demoClock.totalFrames += 1;
+    warn(glErrors.check(demoClock.currentTick / 60.0));
     const bool keep = options.output != CaptureOutput::FrameAt || n == wanted;
     if (keep) {
       if (!readFrame(options.width, options.height, image)) return fail("cannot read the frame back", 1);
@@ -179,7 +236,9 @@ int runOfflineRender(int argc, char** argv) {
       } else if (options.output == CaptureOutput::Video) {
         if (std::fwrite(image.pixels.data(), 1, image.pixels.size(), video) != image.pixels.size()) {
           pclose(video);
-          return fail("ffmpeg stopped taking frames", 1);
+          return fail("ffmpeg failed and stopped taking frames: " + options.path +
+                          " was not written (ffmpeg's own message is above)",
+                      1);
         }
       } else if (!writePng(options.path, image, error)) {
         return fail(error, 1);
@@ -190,6 +249,10 @@ int runOfflineRender(int argc, char** argv) {
   }
   progress.update(frames, true);
   if (video != nullptr && pclose(video) != 0) return fail("ffmpeg failed to write " + options.path, 1);
+  if (glErrors.framesWithErrors > 0) {
+    std::fprintf(stderr, "glorbe-render: warning: %lld frames raised GL errors\n",
+                 static_cast<long long>(glErrors.framesWithErrors));
+  }
   return 0;
 }
 

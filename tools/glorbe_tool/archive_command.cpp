@@ -45,15 +45,18 @@ int catEntry(const std::string& path, const std::string& name) {
     std::fprintf(stderr, "glorbe-tool: %s is neither on disk nor in %s\n", name.c_str(), path.c_str());
     return 1;
   }
-  // Left uninitialised: a damaged entry may claim gigabytes it never delivers.
+  // A damaged entry may claim gigabytes its data cannot hold: the buffer
+  // takes only what the data can give.
   const int64_t length = size(f);
-  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(std::max<int64_t>(length, 1))]);
+  const int64_t room =
+      f.entry != nullptr ? std::min<int64_t>(length, static_cast<int64_t>(entryDataLimit(*f.entry))) : length;
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(std::max<int64_t>(room, 1))]);
   if (!bytes) {
-    std::fprintf(stderr, "glorbe-tool: %s: no memory for %lld bytes\n", name.c_str(), static_cast<long long>(length));
+    std::fprintf(stderr, "glorbe-tool: %s: no memory for %lld bytes\n", name.c_str(), static_cast<long long>(room));
     close(f);
     return 1;
   }
-  const int64_t got = read(f, bytes.get(), length);
+  const int64_t got = read(f, bytes.get(), room);
   const int32_t status = archiveStatus();
   close(f);
   std::fwrite(bytes.get(), 1, static_cast<size_t>(got), stdout);

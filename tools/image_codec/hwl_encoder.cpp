@@ -450,6 +450,10 @@ bool encodeHwl(const PngImage& picture, const HwlEncodeOptions& options, std::ve
   for (int c = 0; c < channels; ++c)
     for (double entry : tables[c]) appendF64(file, entry);
   for (int c = 0; c < channels; ++c) appendStreams(file, streams[c]);
+  // A large flat picture can come out smaller than the decoder accepts for
+  // its size; zeros after the streams are not read and make up the rest.
+  const uint64_t minimum = minimumImageFileSize(uint64_t(w) * h);
+  if (file.size() < minimum) file.resize(static_cast<size_t>(minimum), 0);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "glorbe_tool/content_lookup.h"
 #include "sequencer/working_values.h"
@@ -46,6 +47,11 @@ std::string lower(std::string s) {
 // reason for an unterminated string.
 bool tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error) {
   tokens.clear();
+  // A NUL byte says the file is no text (a picture given by mistake).
+  if (line.find('\0') != std::string::npos) {
+    error = "the line holds a NUL byte: the source is not a text file";
+    return false;
+  }
   size_t i = 0;
   while (i < line.size()) {
     const char c = line[i];
@@ -79,7 +85,8 @@ bool tokenize(const std::string& line, std::vector<Token>& tokens, std::string& 
       tokens.push_back({Token::String, text});
     } else {
       const size_t from = i;
-      while (i < line.size() && std::strchr(" \t\r=\"#", line[i]) == nullptr) ++i;
+      // Up to the next separator; the set is searched without its terminator.
+      while (i < line.size() && std::string_view(" \t\r=\"#").find(line[i]) == std::string_view::npos) ++i;
       tokens.push_back({Token::Word, line.substr(from, i - from)});
     }
   }
