@@ -676,6 +676,16 @@ std::vector<uint8_t> encodeTexProgram(const TexProgram& program) {
 
 // ---- terrain colouring ------------------------------------------------------------
 
+void paintRandomHeightLayers(float displacement) {
+  if (g.width == 0) return;
+  noise(0, 32, randomBelow(2147483647), 256, false);
+  noise(1, 64, randomBelow(2147483647), 256, false);
+  displace(0, 1, 3, displacement, displacement);
+  fractalNoise(2, 32, randomBelow(2147483647), 256, 140, 4, false);
+  blur(2, 2);
+  blend(3, 2, 4, 1.0f, -0.3f);
+}
+
 void paintTerrainLayers(float red, float green, float blue, float detail) {
   if (g.width == 0) return;
   fractalNoise(2, 32, randomBelow(2147483647), 128, 137, 6, false);

@@ -120,6 +120,14 @@ uint8_t* texLayer(int layer);
 void decodeTexProgram(const uint8_t* bytes, size_t size, TexProgram& program);
 std::vector<uint8_t> encodeTexProgram(const TexProgram& program);
 
+// The random height-field recipe of terrains, in generator steps, on a
+// workspace already set up for the terrain's size: noise in layers 0 and 1,
+// layer 0 displaced by layer 1 into layer 3 (both scales `displacement`),
+// fractal noise in layer 2, blurred, and layer 3 minus 0.3 x layer 2 in
+// layer 4. The three seeds come from the general random source, in that
+// order. Layers 2 and 3 are left as the colouring recipe below expects them.
+void paintRandomHeightLayers(float displacement);
+
 // The colouring recipe of terrains, in generator steps, on the workspace the
 // height-map step left: layers 2, 3 and 4 (and layer 1 when detail is not 0).
 // Random seeds come from the general random source.

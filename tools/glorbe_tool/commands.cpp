@@ -59,6 +59,11 @@ const std::vector<ToolCommand>& toolCommands() {
        "        a .3DS model as the engine reads it, one JSON document (docs/models.md); with --at, each\n"
        "        object's transform at TICK (FILE on disk first, then in ARCHIVE, velk.dat)",
        runModelCommand},
+      {"terrain",
+       "glorbe-tool terrain errors SOURCE [WxH]   the terrain analysis of a height field as JSON: heights, error map\n"
+       "                                          and quadtree nodes; SOURCE a grey or RGB PNG, or a .TEX program\n"
+       "                                          run at WxH (sides powers of two from 2 to 4096)",
+       runTerrainCommand},
   };
   return commands;
 }

@@ -32,5 +32,6 @@ int runHwlCommand(const Args& args);
 int runTexCommand(const Args& args);
 int runShowCommand(const Args& args);
 int runModelCommand(const Args& args);
+int runTerrainCommand(const Args& args);
 
 }  // namespace glorbe::tools
