@@ -27,6 +27,7 @@ class ParticlesGlTest : public ::testing::Test {
     frameStats = FrameStats{};
     scene.cameras.resize(1);
     scene.cameras[0].position = Vec3{0, -10, 0};
+    scene.particleSystems.reserve(4);  // the tests keep references to the systems they add
   }
   void TearDown() override {
     glMatrixMode(GL_PROJECTION);
