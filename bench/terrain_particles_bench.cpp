@@ -58,7 +58,7 @@ struct TerrainFixture {
     mesh.vertices.resize(kTerrainVertexCapacity);
     mesh.texCoords.resize(kTerrainVertexCapacity);
     mesh.normals.resize(kTerrainVertexCapacity);
-    mesh.faces.resize(300000 / sizeof(Face));
+    mesh.faces.resize(kTerrainFaceCapacity);
   }
 };
 

@@ -40,7 +40,7 @@ class LodTerrainTest : public ::testing::Test {
     terrain.heightMap = std::move(heights);
     computeTerrainErrors(terrain.heightMap, terrain.derivedMap, width, height);
     terrain.modelMap.assign(static_cast<size_t>(width * height), 0);
-    sizeMesh(kTerrainVertexCapacity, 300000 / sizeof(Face));
+    sizeMesh(kTerrainVertexCapacity, kTerrainFaceCapacity);
   }
   void sizeMesh(size_t vertices, size_t faces) {
     mesh = SceneObject{};
