@@ -18,7 +18,6 @@ namespace glorbe {
 
 namespace {
 
-constexpr int32_t kLargestTerrainSide = 4096;
 constexpr int32_t kLodLevels = 5;      // lodSetting 0..4
 constexpr int32_t kLargestShift = 31;  // the scatter shifts 8-bit errors right
 
@@ -83,8 +82,6 @@ void makeTerrainMesh(SceneObject& object) {
 }
 
 }  // namespace
-
-bool isTerrainSide(int32_t side) { return side >= 2 && side <= kLargestTerrainSide && (side & (side - 1)) == 0; }
 
 int32_t addLodTerrain(const std::vector<std::string>& v, int count, const std::string& source) {
   const std::string name = v[0].substr(0, kSceneNameLength);

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace glorbe {
+// Which sides make a terrain (isTerrainSide) is the terrain analysis's rule.
+#include "geometry/terrain_analysis.h"
 
-// Terrain sides are powers of two from 2 to 4096: the quadtree halves them
-// down to 1 and every coordinate wraps with side - 1 as a mask.
-bool isTerrainSide(int32_t side);
+namespace glorbe {
 
 // Reads one PARAM line of at least 14 values: appends a scene and, when the
 // sides are usable, a terrain with its mesh object (and a material for a
