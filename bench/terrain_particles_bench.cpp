@@ -4,6 +4,7 @@
 // the same particles (the memory traffic a tick cannot avoid).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -26,8 +27,9 @@ ViewTransform lookAt(Vec3 eye, Vec3 target) {
   ViewTransform view;
   const double fovy = 60.0 * 3.14159265358979 / 180.0, aspect = 4.0 / 3.0, zNear = 0.1, zFar = 50.0;
   const double f = 1.0 / std::tan(fovy / 2);
-  view.projection = {f / aspect, 0, 0, 0, 0, f, 0, 0, 0, 0, (zFar + zNear) / (zNear - zFar), -1,
-                     0, 0, 2 * zFar * zNear / (zNear - zFar), 0};
+  const double projection[16] = {f / aspect, 0, 0, 0, 0, f, 0, 0, 0, 0, (zFar + zNear) / (zNear - zFar), -1,
+                                 0, 0, 2 * zFar * zNear / (zNear - zFar), 0};
+  std::copy(projection, projection + 16, view.projection);
   double fw[3] = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
   const double fl = std::sqrt(fw[0] * fw[0] + fw[1] * fw[1] + fw[2] * fw[2]);
   for (double& c : fw) c /= fl;
@@ -37,10 +39,12 @@ ViewTransform lookAt(Vec3 eye, Vec3 target) {
   for (double& c : s) c /= sl;
   const double u[3] = {s[1] * fw[2] - s[2] * fw[1], s[2] * fw[0] - s[0] * fw[2], s[0] * fw[1] - s[1] * fw[0]};
   const double e[3] = {eye.x, eye.y, eye.z};
-  view.modelview = {s[0], u[0], -fw[0], 0, s[1], u[1], -fw[1], 0, s[2], u[2], -fw[2], 0,
-                    -(s[0] * e[0] + s[1] * e[1] + s[2] * e[2]), -(u[0] * e[0] + u[1] * e[1] + u[2] * e[2]),
-                    fw[0] * e[0] + fw[1] * e[1] + fw[2] * e[2], 1};
-  view.viewport = {0, 0, 800, 600};
+  const double modelview[16] = {s[0], u[0], -fw[0], 0, s[1], u[1], -fw[1], 0, s[2], u[2], -fw[2], 0,
+                                -(s[0] * e[0] + s[1] * e[1] + s[2] * e[2]), -(u[0] * e[0] + u[1] * e[1] + u[2] * e[2]),
+                                fw[0] * e[0] + fw[1] * e[1] + fw[2] * e[2], 1};
+  std::copy(modelview, modelview + 16, view.modelview);
+  const GLint viewport[4] = {0, 0, 800, 600};
+  std::copy(viewport, viewport + 4, view.viewport);
   return view;
 }
 

@@ -218,7 +218,9 @@ void drawLodTerrain(LodTerrain& terrain, int32_t tick, const SceneCamera& camera
   {
     // The flag grid lives for this build only.
     std::vector<uint8_t> flags;
-    buildLodTerrainMesh(terrain, mesh, camera.position, readViewTransform(), flags);
+    ViewTransform view;
+    readViewTransform(view);
+    buildLodTerrainMesh(terrain, mesh, camera.position, view, flags);
   }
 
   // The mesh is given in world coordinates and never view-culled as a whole.

@@ -78,9 +78,9 @@ void updateParticleSystem(ParticleSystem& system, int32_t ticks) {
 }
 
 void drawParticleSystems(Scene& scene) {
-  if (scene.particleSystems.empty() || scene.cameras.empty()) return;
-  if (scene.currentCamera < 0 || static_cast<size_t>(scene.currentCamera) >= scene.cameras.size()) return;
-  const SceneCamera& camera = scene.cameras[static_cast<size_t>(scene.currentCamera)];
+  const SceneCamera* current = currentSceneCamera(scene);
+  if (scene.particleSystems.empty() || current == nullptr) return;
+  const SceneCamera& camera = *current;
   Vec3 dir{camera.target.x - camera.position.x, camera.target.y - camera.position.y,
            camera.target.z - camera.position.z};
   normalise(dir);
@@ -105,7 +105,7 @@ void drawParticleSystems(Scene& scene) {
     if (span <= 1) continue;
     if (system.hasBox) {
       if (!viewRead) {
-        view = readViewTransform();
+        readViewTransform(view);
         viewRead = true;
       }
       if (boxOutsideView(view, system.boxCorners)) continue;
@@ -113,8 +113,7 @@ void drawParticleSystems(Scene& scene) {
     const size_t count = particlesInUse(system);
     frameStats.parsys += 1;
     frameStats.objpolys += static_cast<int32_t>(2 * count);
-    glBindTexture(GL_TEXTURE_2D, system.texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLint>(system.textureEnvMode));
+    bindTextureWithMode(GL_TEXTURE_2D, system.texture, system.textureEnvMode);
     const float k = 1.0f / static_cast<float>(span - 1);
     const auto lastAge = static_cast<float>(span - 1);
 

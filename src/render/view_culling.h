@@ -5,23 +5,10 @@
 // A corner that cannot be projected fails all six.
 #pragma once
 
-#include <GL/gl.h>
-
-#include <array>
-
 #include "geometry/scene_records.h"
+#include "render/view_projection.h"
 
 namespace glorbe {
-
-// The matrices and viewport a culling pass projects with.
-struct ViewTransform {
-  std::array<GLdouble, 16> modelview{};
-  std::array<GLdouble, 16> projection{};
-  std::array<GLint, 4> viewport{};
-};
-
-// The current GL modelview and projection matrices and viewport.
-ViewTransform readViewTransform();
 
 bool boxOutsideView(const ViewTransform& view, const BoxCorners& corners);
 

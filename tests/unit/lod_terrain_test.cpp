@@ -54,11 +54,9 @@ class LodTerrainTest : public ::testing::Test {
 
   // An orthographic view that holds everything within `reach` of the origin.
   static ViewTransform seeAll(double reach = 1.0e4) {
-    ViewTransform view;
-    view.modelview = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    view.projection = {1 / reach, 0, 0, 0, 0, 1 / reach, 0, 0, 0, 0, 1 / reach, 0, 0, 0, 0, 1};
-    view.viewport = {0, 0, 320, 240};
-    return view;
+    return ViewTransform{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},
+                         {1 / reach, 0, 0, 0, 0, 1 / reach, 0, 0, 0, 0, 1 / reach, 0, 0, 0, 0, 1},
+                         {0, 0, 320, 240}};
   }
 
   uint8_t flagAt(int32_t x, int32_t y) const {
