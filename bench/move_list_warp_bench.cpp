@@ -5,7 +5,7 @@
 #include <cstring>
 #include <random>
 
-#include "sequencer/move_list.h"
+#include "textures/move_list.h"
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/read_only_file.h"
+
 namespace glorbe {
 
 // ---- result codes (archiveStatus) ------------------------------------------
@@ -76,7 +78,7 @@ struct ArchiveEntry {
 struct Archive {
   int32_t open = 0;   // 1 once the archive file is open
   std::string name;   // file name without directory
-  int file = -1;      // read-only descriptor of the archive file
+  ReadOnlyFile file;  // the archive file
   uint64_t fileLength = 0;  // the archive file's real length when registered
   bool prefixWithArchiveName = false;
   int32_t entryCount = 0;
@@ -116,7 +118,8 @@ struct ArchiveFile {
   std::string name;        // given to assign
   int32_t recordSize = 1;  // given to open
   FileSource source = FileSource::none;
-  int disk = -1;  // descriptor of an open disk file
+  ReadOnlyFile disk;  // an open disk file
+  uint64_t diskPosition = 0;
   // An open archive entry:
   const Archive* archive = nullptr;
   const ArchiveEntry* entry = nullptr;
@@ -142,10 +145,9 @@ void close(ArchiveFile& file);
 
 // ---- decoding (shared with the packer, which checks its seek points) ---------
 
-// Where a deflated stream's bytes come from: an open file (read with pread,
-// so the archive's own file position is untouched) or a block of memory.
+// Where a deflated stream's bytes come from: an open file or a block of memory.
 struct CompressedSource {
-  int file = -1;
+  ReadOnlyFile file;
   const uint8_t* memory = nullptr;
   uint64_t offset = 0;  // start of the entry's compressed data
   uint32_t length = 0;  // compressed size

@@ -2,16 +2,13 @@
 // data or from a seek point (bit state primed, window set as the dictionary).
 // Decoded bytes go straight to the destination; only bytes before the wanted
 // position pass through a small scratch block and are dropped.
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <new>
 
 #include "archive/archive.h"
-#include "archive/archive_io.h"
 
 namespace glorbe {
 
@@ -32,18 +29,6 @@ int32_t decoderResult(int zlibResult) {
 }
 
 }  // namespace
-
-size_t readAt(int file, uint64_t offset, void* destination, size_t count) {
-  auto* out = static_cast<uint8_t*>(destination);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::pread(file, out + done, count - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return done;
-}
 
 uint64_t entryDataLimit(const ArchiveEntry& entry) {
   if (entry.method == kMethodStored) return std::min(entry.uncompressedSize, entry.compressedSize);
@@ -123,7 +108,7 @@ int32_t decodeRange(const CompressedSource& source, const SeekPoint* point, uint
   for (;;) {
     if (z.avail_in == 0 && inputLeft > 0) {
       const size_t want = std::min<size_t>(kInputChunk, inputLeft);
-      const size_t got = readAt(source.file, inputAt, input.get(), want);
+      const size_t got = readReadOnlyFile(source.file, inputAt, input.get(), want);
       inputLeft = got == want ? static_cast<uint32_t>(inputLeft - got) : 0;  // a short read ends the input
       inputAt += got;
       z.next_in = input.get();

@@ -1,17 +1,13 @@
 // The file layer: plain read-only file operations on a name that is a disk
 // file (which wins) or an entry of a registered archive. Every operation
 // leaves its result in archiveStatus.
-#include <fcntl.h>
-#include <unistd.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <limits>
 
 #include "archive/archive.h"
-#include "archive/archive_io.h"
 #include "platform/disk_files.h"
+#include "platform/read_only_file.h"
 
 namespace glorbe {
 
@@ -21,7 +17,8 @@ void setStatus(int32_t status) { archiveDirectory.archiveStatus = status; }
 
 void clearSource(ArchiveFile& file) {
   file.source = FileSource::none;
-  file.disk = -1;
+  file.disk = ReadOnlyFile{};
+  file.diskPosition = 0;
   file.archive = nullptr;
   file.entry = nullptr;
   file.method = 0;
@@ -54,7 +51,7 @@ int64_t readEntry(ArchiveFile& file, uint8_t* destination, int64_t wanted) {
   }
   const uint32_t bytes = static_cast<uint32_t>(std::min<int64_t>(wanted, file.uncompressedSize - file.position));
   if (file.method == kMethodStored) {
-    const size_t got = readAt(file.archive->file, uint64_t{file.dataOffset} + file.position, destination, bytes);
+    const size_t got = readReadOnlyFile(file.archive->file, uint64_t{file.dataOffset} + file.position, destination, bytes);
     file.position += static_cast<uint32_t>(got);
     setStatus(kStatusOk);
     return static_cast<int64_t>(got);
@@ -75,7 +72,7 @@ int64_t readEntry(ArchiveFile& file, uint8_t* destination, int64_t wanted) {
 }  // namespace
 
 void assign(ArchiveFile& file, const std::string& name) {
-  if (file.source == FileSource::disk) ::close(file.disk);
+  if (file.source == FileSource::disk) closeReadOnlyFile(file.disk);
   clearSource(file);
   file.name = name;
   file.recordSize = 1;
@@ -83,7 +80,7 @@ void assign(ArchiveFile& file, const std::string& name) {
 }
 
 void open(ArchiveFile& file, int32_t recordSize) {
-  if (file.source == FileSource::disk) ::close(file.disk);
+  if (file.source == FileSource::disk) closeReadOnlyFile(file.disk);
   clearSource(file);
   if (recordSize < 1) {
     setStatus(EINVAL);
@@ -92,13 +89,12 @@ void open(ArchiveFile& file, int32_t recordSize) {
   file.recordSize = recordSize;
 
   if (const auto path = findDiskFile(file.name)) {
-    const int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      setStatus(errno);
+    const int32_t error = openReadOnlyFile(*path, file.disk);
+    if (error != 0) {
+      setStatus(error);
       return;
     }
     file.source = FileSource::disk;
-    file.disk = fd;
     setStatus(kStatusOk);
     return;
   }
@@ -125,13 +121,13 @@ void open(ArchiveFile& file, int32_t recordSize) {
 int64_t size(ArchiveFile& file) {
   switch (file.source) {
     case FileSource::disk: {
-      struct stat st {};
-      if (fstat(file.disk, &st) != 0) {
-        setStatus(errno);
+      uint64_t length = 0;
+      if (const int32_t error = readOnlyFileLength(file.disk, length); error != 0) {
+        setStatus(error);
         return 0;
       }
       setStatus(kStatusOk);
-      return static_cast<int64_t>(st.st_size) / file.recordSize;
+      return static_cast<int64_t>(length) / file.recordSize;
     }
     case FileSource::entry:
       setStatus(kStatusOk);
@@ -157,26 +153,24 @@ int64_t read(ArchiveFile& file, void* destination, int64_t count) {
   auto* out = static_cast<uint8_t*>(destination);
   if (file.source == FileSource::entry) return readEntry(file, out, bytes);
 
-  int64_t done = 0;
-  while (done < bytes) {
-    const size_t chunk = static_cast<size_t>(std::min<int64_t>(bytes - done, 1 << 30));
-    const ssize_t n = ::read(file.disk, out + done, chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      setStatus(errno);
-      return done;
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  setStatus(kStatusOk);
-  return done;
+  int32_t error = 0;
+  const size_t done = readReadOnlyFile(file.disk, file.diskPosition, out, static_cast<size_t>(bytes), &error);
+  file.diskPosition += done;
+  setStatus(error != 0 ? error : kStatusOk);
+  return static_cast<int64_t>(done);
 }
 
 void seek(ArchiveFile& file, int64_t offset) {
   switch (file.source) {
     case FileSource::disk:
-      setStatus(::lseek(file.disk, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : kStatusOk);
+      // A disk file may be positioned past its end (reads then give nothing),
+      // not before its start.
+      if (offset < 0) {
+        setStatus(EINVAL);
+        return;
+      }
+      file.diskPosition = static_cast<uint64_t>(offset);
+      setStatus(kStatusOk);
       return;
     case FileSource::entry:
       if (offset < 0 || offset > file.uncompressedSize) {
@@ -194,11 +188,9 @@ void seek(ArchiveFile& file, int64_t offset) {
 
 int64_t position(ArchiveFile& file) {
   switch (file.source) {
-    case FileSource::disk: {
-      const off_t at = ::lseek(file.disk, 0, SEEK_CUR);
-      setStatus(at < 0 ? errno : kStatusOk);
-      return at < 0 ? 0 : static_cast<int64_t>(at);
-    }
+    case FileSource::disk:
+      setStatus(kStatusOk);
+      return static_cast<int64_t>(file.diskPosition);
     case FileSource::entry:
       setStatus(kStatusOk);
       return file.position;
@@ -214,7 +206,7 @@ void close(ArchiveFile& file) {
     setStatus(kStatusNotOpen);
     return;
   }
-  if (file.source == FileSource::disk) ::close(file.disk);
+  if (file.source == FileSource::disk) closeReadOnlyFile(file.disk);
   clearSource(file);
   setStatus(kStatusOk);
 }

@@ -4,18 +4,15 @@
 // The walk trusts nothing it reads: an entry whose data would run past the end
 // of the archive file is not registered and stops the walk, like any other
 // damaged header; the comment is looked for only inside the file.
-#include <fcntl.h>
-#include <unistd.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "archive/archive.h"
-#include "archive/archive_io.h"
+#include "common/byte_order.h"
 #include "platform/disk_files.h"
+#include "platform/read_only_file.h"
 
 namespace glorbe {
 
@@ -48,24 +45,24 @@ int32_t walkLocalHeaders(Archive& archive, const std::string& base) {
   uint64_t at = 0;
   for (;;) {
     uint8_t header[kLocalHeaderLength];
-    if (!readExactly(archive.file, at, header, 4)) return kStatusBadSignature;
-    const uint32_t signature = littleEndian32(header);
+    if (!readReadOnlyFileExactly(archive.file, at, header, 4)) return kStatusBadSignature;
+    const uint32_t signature = readLittle32(header);
     if (signature == kCentralHeaderSignature) return kStatusOk;
     if (signature != kLocalHeaderSignature) return kStatusBadSignature;
-    if (!readExactly(archive.file, at + 4, header + 4, kLocalHeaderLength - 4)) return kStatusBadSignature;
+    if (!readReadOnlyFileExactly(archive.file, at + 4, header + 4, kLocalHeaderLength - 4)) return kStatusBadSignature;
 
-    const uint32_t nameLength = littleEndian16(header + 26);
-    const uint32_t extraLength = littleEndian16(header + 28);
+    const uint32_t nameLength = readLittle16(header + 26);
+    const uint32_t extraLength = readLittle16(header + 28);
     if (nameLength > kMaxEntryNameLength) return kStatusNameTooLong;
     std::string stored(nameLength, '\0');
-    if (!readExactly(archive.file, at + kLocalHeaderLength, stored.data(), nameLength)) return kStatusBadSignature;
+    if (!readReadOnlyFileExactly(archive.file, at + kLocalHeaderLength, stored.data(), nameLength)) return kStatusBadSignature;
     if (extraLength > kMaxEntryNameLength) return kStatusExtraTooLong;
 
     ArchiveEntry entry;
-    entry.method = littleEndian16(header + 8);
-    entry.dosDateTime = (static_cast<uint32_t>(littleEndian16(header + 12)) << 16) | littleEndian16(header + 10);
-    entry.compressedSize = littleEndian32(header + 18);
-    entry.uncompressedSize = littleEndian32(header + 22);
+    entry.method = readLittle16(header + 8);
+    entry.dosDateTime = (static_cast<uint32_t>(readLittle16(header + 12)) << 16) | readLittle16(header + 10);
+    entry.compressedSize = readLittle32(header + 18);
+    entry.uncompressedSize = readLittle32(header + 22);
     const uint64_t dataOffset = at + kLocalHeaderLength + nameLength + extraLength;
     // Data that would run past the end of the file (or past what 32-bit
     // offsets reach) belongs to a cut-off archive: the entry is not usable.
@@ -93,14 +90,14 @@ int32_t walkLocalHeaders(Archive& archive, const std::string& base) {
 void readCommentIndex(Archive& archive) {
   const size_t tailLength = static_cast<size_t>(std::min<uint64_t>(archive.fileLength, kEndRecordLength + kMaxCommentLength));
   std::vector<uint8_t> tail(tailLength);
-  if (tailLength < 4 || !readExactly(archive.file, archive.fileLength - tailLength, tail.data(), tailLength)) return;
+  if (tailLength < 4 || !readReadOnlyFileExactly(archive.file, archive.fileLength - tailLength, tail.data(), tailLength)) return;
 
   size_t found = tailLength;
   size_t fallback = tailLength;
   const size_t shortStart = tailLength - std::min(tailLength, kShortCommentSearch);
   for (size_t i = 0; i + 4 <= tailLength; ++i) {
-    if (littleEndian32(&tail[i]) != kEndRecordSignature) continue;
-    if (i + kEndRecordLength <= tailLength && i + kEndRecordLength + littleEndian16(&tail[i + 20]) == tailLength) {
+    if (readLittle32(&tail[i]) != kEndRecordSignature) continue;
+    if (i + kEndRecordLength <= tailLength && i + kEndRecordLength + readLittle16(&tail[i + 20]) == tailLength) {
       found = i;
       break;
     }
@@ -110,7 +107,7 @@ void readCommentIndex(Archive& archive) {
   if (found == tailLength || found + kEndRecordLength > tailLength) return;
 
   const size_t commentStart = found + kEndRecordLength;
-  const size_t commentLength = std::min<size_t>(littleEndian16(&tail[found + 20]), tailLength - commentStart);
+  const size_t commentLength = std::min<size_t>(readLittle16(&tail[found + 20]), tailLength - commentStart);
   if (commentLength == 0) return;
   const int32_t status = readSeekIndex(&tail[commentStart], commentLength, archive.entries);
   if (status != kStatusOk) setStatus(status);
@@ -119,9 +116,7 @@ void readCommentIndex(Archive& archive) {
 }  // namespace
 
 void resetArchives() {
-  for (auto& archive : archiveDirectory.archives) {
-    if (archive->file >= 0) ::close(archive->file);
-  }
+  for (auto& archive : archiveDirectory.archives) closeReadOnlyFile(archive->file);
   archiveDirectory = ArchiveDirectory{};
 }
 
@@ -150,19 +145,16 @@ Archive* openArchive(const std::string& name, bool prefixWithArchiveName) {
   }
 
   const auto path = findDiskFile(name);
-  const int fd = path ? ::open(path->c_str(), O_RDONLY | O_CLOEXEC) : -1;
-  struct stat st {};
-  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int error = fd < 0 ? (path ? errno : ENOENT) : (errno ? errno : EINVAL);
-    if (fd >= 0) ::close(fd);
+  int32_t error = path ? openReadOnlyFile(*path, archive->file) : ENOENT;
+  if (error == 0) error = readOnlyFileLength(archive->file, archive->fileLength);
+  if (error != 0) {
+    closeReadOnlyFile(archive->file);
     archiveDirectory.archives.pop_back();
     setStatus(error);
     return nullptr;
   }
   setStatus(kStatusOk);
-  archive->file = fd;
   archive->open = 1;
-  archive->fileLength = static_cast<uint64_t>(st.st_size);
   archive->prefixWithArchiveName = prefixWithArchiveName;
   std::string base;
   splitArchivePath(name, archive->name, base);
@@ -206,11 +198,11 @@ int32_t readSeekIndex(const uint8_t* comment, size_t length, std::vector<Archive
       }
       if (length - at < 16) return status;
       SeekPoint point;
-      point.compressedOffset = littleEndian32(comment + at);
-      point.uncompressedOffset = littleEndian32(comment + at + 4);
-      point.bitState = littleEndian32(comment + at + 8);
-      point.windowPos = littleEndian16(comment + at + 12);
-      point.windowLength = littleEndian16(comment + at + 14);
+      point.compressedOffset = readLittle32(comment + at);
+      point.uncompressedOffset = readLittle32(comment + at + 4);
+      point.bitState = readLittle32(comment + at + 8);
+      point.windowPos = readLittle16(comment + at + 12);
+      point.windowLength = readLittle16(comment + at + 14);
       at += 16;
       if (length - at < point.windowLength) return status;
       try {

@@ -1,25 +1,11 @@
 #include "core/demo_clock.h"
 
-#include <cfenv>
-#include <cmath>
-#include <limits>
-
+#include "common/numbers.h"
 #include "scripts/number_conversion.h"
 
 namespace glorbe {
 
 DemoClock demoClock;
-
-namespace {
-int32_t roundToInt32(long double v) {
-  // Out-of-range and NaN values have no integer; they saturate instead.
-  if (std::isnan(v)) return 0;
-  const long double r = std::nearbyintl(v);
-  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(r);
-}
-}  // namespace
 
 int32_t ticksFromMs(long double ms) { return roundToInt32(ms * 60.0L / 1000.0L); }
 

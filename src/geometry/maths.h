@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace glorbe {
+#include "common/numbers.h"
 
-inline constexpr float kPi = 3.1415927f;
+namespace glorbe {
 
 struct Vec3 {
   float x = 0, y = 0, z = 0;

@@ -42,11 +42,37 @@ EngineSettings settingsFromVariable(const char* variable) {
   endProgram(1);
 }
 
+// The form as the window's controls, and the user's edits back.
+LauncherWindowContents windowContents(const LauncherForm& form) {
+  LauncherWindowContents contents;
+  contents.fullscreen = form.fullscreen;
+  contents.compression = form.compression;
+  contents.trilinear = form.trilinear;
+  contents.modeEntries = form.modeEntries;
+  contents.modeIndex = form.modeIndex;
+  contents.textureEntries.assign(kTextureEntries.begin(), kTextureEntries.end());
+  contents.textureIndex = form.textureIndex;
+  contents.soundEntries.assign(kSoundEntries.begin(), kSoundEntries.end());
+  contents.soundIndex = form.soundIndex;
+  return contents;
+}
+
+void readWindowContents(const LauncherWindowContents& contents, LauncherForm& form) {
+  form.fullscreen = contents.fullscreen;
+  form.compression = contents.compression;
+  form.trilinear = contents.trilinear;
+  form.modeIndex = contents.modeIndex;
+  form.textureIndex = contents.textureIndex;
+  form.soundIndex = contents.soundIndex;
+}
+
 EngineSettings settingsFromWindow() {
   ScreenModes screen;
   if (!openLauncherDisplay(screen)) noDisplay();
   LauncherForm form = openingLauncherForm(screen.modes);
-  if (runLauncherWindow(form) == LauncherOutcome::Quit) endProgram(0);
+  LauncherWindowContents contents = windowContents(form);
+  if (runLauncherWindow(contents) == LauncherOutcome::Quit) endProgram(0);
+  readWindowContents(contents, form);
   return confirmLauncherForm(form, screen);
 }
 

@@ -58,7 +58,7 @@ struct LauncherWindow {
   Fl_Choice* sound = nullptr;
   Fl_Button* confirm = nullptr;
   std::vector<Fl_Menu_Item> modeItems, textureItems, soundItems;
-  LauncherForm* form = nullptr;
+  LauncherWindowContents* contents = nullptr;
   LauncherOutcome outcome = LauncherOutcome::Confirmed;
   bool finished = false;
 };
@@ -143,13 +143,13 @@ void finish(LauncherWindow& w, LauncherOutcome outcome) {
 }
 
 void confirm(LauncherWindow& w) {
-  LauncherForm& form = *w.form;
-  form.fullscreen = w.fullscreen->value() == 1;
-  form.compression = w.compression->value() == 1;
-  form.trilinear = w.trilinear->value() == 1;
-  form.modeIndex = w.modes->value();
-  form.textureIndex = w.textures->value();
-  form.soundIndex = w.sound->value();
+  LauncherWindowContents& contents = *w.contents;
+  contents.fullscreen = w.fullscreen->value() == 1;
+  contents.compression = w.compression->value() == 1;
+  contents.trilinear = w.trilinear->value() == 1;
+  contents.modeIndex = w.modes->value();
+  contents.textureIndex = w.textures->value();
+  contents.soundIndex = w.sound->value();
   finish(w, LauncherOutcome::Confirmed);
 }
 
@@ -164,7 +164,7 @@ void onClose(Fl_Widget*, void* data) {
   confirm(*static_cast<LauncherWindow*>(data));
 }
 
-void build(LauncherWindow& w, LauncherForm& form) {
+void build(LauncherWindow& w, LauncherWindowContents& contents) {
   chooseFonts();
   const int controlSize = sizeForLineHeight(kControlFont, kControlLineHeight);
   const int labelSize = sizeForLineHeight(kLabelFont, kLabelLineHeight);
@@ -173,7 +173,7 @@ void build(LauncherWindow& w, LauncherForm& form) {
 
   int screenX = 0, screenY = 0, screenW = 0, screenH = 0;
   Fl::screen_xywh(screenX, screenY, screenW, screenH, 0);
-  w.form = &form;
+  w.contents = &contents;
   w.window = std::make_unique<Fl_Window>(screenX + (screenW - kWindowWidth) / 2,
                                          screenY + (screenH - kWindowHeight) / 2, kWindowWidth, kWindowHeight,
                                          kLauncherTitle);
@@ -181,20 +181,23 @@ void build(LauncherWindow& w, LauncherForm& form) {
   w.window->callback(onClose, &w);
 
   std::vector<const char*> modeTexts;
-  for (const std::string& entry : form.modeEntries) modeTexts.push_back(entry.c_str());
+  for (const std::string& entry : contents.modeEntries) modeTexts.push_back(entry.c_str());
   w.modeItems = menuItems(modeTexts, controlSize);
-  w.textureItems = menuItems({kTextureEntries.begin(), kTextureEntries.end()}, controlSize);
-  w.soundItems = menuItems({kSoundEntries.begin(), kSoundEntries.end()}, controlSize);
+  std::vector<const char*> textureTexts, soundTexts;
+  for (const std::string& entry : contents.textureEntries) textureTexts.push_back(entry.c_str());
+  for (const std::string& entry : contents.soundEntries) soundTexts.push_back(entry.c_str());
+  w.textureItems = menuItems(textureTexts, controlSize);
+  w.soundItems = menuItems(soundTexts, controlSize);
 
   label(kModeLabelY, "Resolution / Bits", labelSize);
   label(kTextureLabelY, "Textures", labelSize);
   label(kSoundLabelY, "Sound Driver", labelSize);
-  w.fullscreen = checkBox(kFullscreenBox, "Fullscreen", form.fullscreen, controlSize);
-  w.compression = checkBox(kCompressionBox, "Compression (Ugly+Fast)", form.compression, controlSize);
-  w.trilinear = checkBox(kTrilinearBox, "TriLinear Filter (Pretty+Slow)", form.trilinear, controlSize);
-  w.modes = list(kModeList, listHeight, w.modeItems, form.modeIndex, controlSize);
-  w.textures = list(kTextureList, listHeight, w.textureItems, form.textureIndex, controlSize);
-  w.sound = list(kSoundList, listHeight, w.soundItems, form.soundIndex, controlSize);
+  w.fullscreen = checkBox(kFullscreenBox, "Fullscreen", contents.fullscreen, controlSize);
+  w.compression = checkBox(kCompressionBox, "Compression (Ugly+Fast)", contents.compression, controlSize);
+  w.trilinear = checkBox(kTrilinearBox, "TriLinear Filter (Pretty+Slow)", contents.trilinear, controlSize);
+  w.modes = list(kModeList, listHeight, w.modeItems, contents.modeIndex, controlSize);
+  w.textures = list(kTextureList, listHeight, w.textureItems, contents.textureIndex, controlSize);
+  w.sound = list(kSoundList, listHeight, w.soundItems, contents.soundIndex, controlSize);
   w.confirm = button(kConfirmButton, "Let's trip!", controlSize);
   w.confirm->shortcut(FL_Enter);  // the default button
   w.confirm->callback(onConfirm, &w);
@@ -221,10 +224,10 @@ bool openLauncherDisplay(ScreenModes& screen) {
   return true;
 }
 
-LauncherOutcome runLauncherWindow(LauncherForm& form) {
+LauncherOutcome runLauncherWindow(LauncherWindowContents& contents) {
   fl_open_display();
   LauncherWindow w;
-  build(w, form);
+  build(w, contents);
   w.window->show();
   w.confirm->take_focus();
   while (!w.finished && w.window->shown()) Fl::wait();

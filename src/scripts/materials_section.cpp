@@ -4,10 +4,10 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "archive/load_buffer.h"
+#include "common/numbers.h"
 #include "display/display_caps.h"
 #include "scripts/material_table.h"
 #include "scripts/number_conversion.h"
@@ -42,13 +42,6 @@ void fitTextureToWindow(int32_t& width, int32_t& height, int windowWidth, int wi
     width >>= 1;
     height >>= 1;
   }
-}
-
-uint8_t materialAlpha(long double alpha) {
-  const long double scaled = alpha * 255.0L;
-  if (!(scaled > 0.0L)) return 0;
-  if (scaled >= 255.0L) return 255;
-  return static_cast<uint8_t>(std::nearbyint(scaled));
 }
 
 namespace {
@@ -107,7 +100,7 @@ void parseMaterials(const std::string& fileName) {
     const long double alphaValue = convertReal(v[6], fileName);
     const bool invert = convertFlag(v[7], fileName);
     const bool compressible = convertFlag(v[8], fileName);
-    const uint8_t alpha = materialAlpha(alphaValue);
+    const uint8_t alpha = unitToByte(alphaValue);
 
     if (v[1].find(".TEX") != std::string::npos || v[1] == "?") {
       m.texture = generatedTexture(v, fileName, settings, alpha, invert, compressible);

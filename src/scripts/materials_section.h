@@ -30,7 +30,4 @@ void decodeMaterialKeywords(const std::string& format, const std::string& filter
 // larger than the window's.
 void fitTextureToWindow(int32_t& width, int32_t& height, int windowWidth, int windowHeight);
 
-// round(alpha x 255), ties to even, held to 0..255.
-uint8_t materialAlpha(long double alpha);
-
 }  // namespace glorbe

@@ -1,10 +1,8 @@
 #include "scripts/number_conversion.h"
 
-#include <clocale>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <locale.h>
 
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
@@ -37,9 +35,37 @@ bool wellFormedReal(const std::string& t) {
   return i == t.size();
 }
 
-locale_t cLocale() {
-  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return loc;
+// The decimal order of a well-formed real that is not zero: the exponent of
+// its first non-zero digit (2 for "123", -3 for "0.0012"), the written
+// exponent added (held to +-1e9).
+int64_t decimalOrder(const std::string& t) {
+  size_t i = t[0] == '+' || t[0] == '-' ? 1 : 0;
+  int64_t order = 0;
+  int64_t zerosAfterPoint = 0;
+  bool seenPoint = false, seenDigit = false;
+  for (; i < t.size() && (isDigit(t[i]) || t[i] == '.'); ++i) {
+    if (t[i] == '.') {
+      seenPoint = true;
+    } else if (!seenDigit) {
+      if (t[i] != '0') {
+        seenDigit = true;
+        order = seenPoint ? -(zerosAfterPoint + 1) : 0;
+      } else if (seenPoint) {
+        ++zerosAfterPoint;
+      }
+    } else if (!seenPoint) {
+      ++order;
+    }
+  }
+  int64_t exponent = 0;
+  if (i < t.size()) {  // 'e' or 'E', an optional sign, digits
+    ++i;
+    const bool negative = t[i] == '-';
+    if (t[i] == '+' || t[i] == '-') ++i;
+    for (; i < t.size(); ++i) exponent = std::min<int64_t>(exponent * 10 + (t[i] - '0'), 1000000000);
+    if (negative) exponent = -exponent;
+  }
+  return order + exponent;
 }
 
 }  // namespace
@@ -62,8 +88,15 @@ std::optional<int32_t> parseInteger(const std::string& t) {
 
 std::optional<long double> parseReal(const std::string& t) {
   if (!wellFormedReal(t)) return std::nullopt;
-  const long double v = strtold_l(t.c_str(), nullptr, cLocale());
-  if (!std::isfinite(v)) return std::nullopt;
+  // from_chars reads "." as the separator in every locale, but no "+".
+  const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+  long double v = 0;
+  const auto [end, error] = std::from_chars(first, t.data() + t.size(), v, std::chars_format::general);
+  if (error == std::errc::result_out_of_range && decimalOrder(t) < 0) {
+    // Too small for a normal long double: zero of its sign.
+    return t[0] == '-' ? -0.0L : 0.0L;
+  }
+  if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return std::nullopt;
   return v;
 }
 

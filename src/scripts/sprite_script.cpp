@@ -3,8 +3,8 @@
 // (its picture in a colour, an optional brush image, and both displacement
 // maps built in full).
 #include <algorithm>
-#include <cmath>
 
+#include "common/numbers.h"
 #include "scripts/material_table.h"
 #include "scripts/number_conversion.h"
 #include "scripts/scene_script_readers.h"
@@ -55,12 +55,9 @@ void addSprite(const std::vector<std::string>& v, int count, const std::string& 
   spriteTables.sprites.push_back(std::move(sprite));
 }
 
+// Components outside 0 … 1 are held to the byte's range.
 uint8_t colourByte(const std::string& text, const std::string& source) {
-  // Components outside 0 … 1 are held to the byte's range.
-  const double scaled = static_cast<double>(convertFloat(text, source)) * 255.0;
-  if (!(scaled > 0.0)) return 0;  // also NaN
-  if (scaled >= 255.0) return 255;
-  return static_cast<uint8_t>(std::nearbyint(scaled));
+  return unitToByte(convertFloat(text, source));
 }
 
 int32_t brushTypeFromKeyword(const std::string& word) {

@@ -1,7 +1,7 @@
 // Sprites and move lists: the 2D objects of the scene scripts' SPRITES and
 // MOVELISTS sections, kept in one process-wide table that the timeline
 // addresses by name. Sprite drawing is in sequencer/sprite_drawing.h, the
-// move-list pictures in sequencer/move_list.h.
+// move-list pictures in textures/move_list.h.
 #pragma once
 
 #include <GL/gl.h>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "geometry/key_track.h"
-#include "sequencer/move_list.h"
+#include "textures/move_list.h"
 
 namespace glorbe {
 

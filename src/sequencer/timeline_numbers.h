@@ -6,16 +6,9 @@
 #include <cstdint>
 #include <limits>
 
-namespace glorbe {
+#include "common/numbers.h"
 
-// Round to nearest, ties to even, into int32; NaN gives 0 and values outside
-// the range give its nearer end.
-inline int32_t roundToInt32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(std::nearbyint(v));
-}
+namespace glorbe {
 
 inline int32_t clampToInt32(int64_t v) {
   if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();

@@ -14,7 +14,8 @@
 #include <initializer_list>
 #include <limits>
 
-#include "geometry/random_source.h"
+#include "common/numbers.h"
+#include "common/random_source.h"
 
 namespace glorbe {
 
@@ -26,7 +27,6 @@ TexGenerator& g = texGenerator;
 
 // The smooth sampling's own constant, slightly below pi.
 constexpr float kSmoothPi = 3.141592f;
-constexpr float kPi = 3.1415927f;
 
 // ---- conversions --------------------------------------------------------------
 

@@ -1,8 +1,6 @@
 // The rules of the materials section that need no display.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "display/display_caps.h"
 #include "scripts/materials_section.h"
 
@@ -25,16 +23,6 @@ TEST(Materials, FittingHalvesBothSidesUntilTheWindowHoldsThem) {
   fitTextureToWindow(w, h, 0, -1);  // no window size: stops at one pixel
   EXPECT_EQ(w, 1);
   EXPECT_EQ(h, 1);
-}
-
-TEST(Materials, AlphaRoundsToNearestWithTiesToEvenAndStaysAByte) {
-  EXPECT_EQ(materialAlpha(1.0L), 255);
-  EXPECT_EQ(materialAlpha(0.998L), 254);  // 254.49
-  EXPECT_EQ(materialAlpha(0.5L), 128);    // 127.5
-  EXPECT_EQ(materialAlpha(0.0L), 0);
-  EXPECT_EQ(materialAlpha(2.0L), 255);
-  EXPECT_EQ(materialAlpha(-1.0L), 0);
-  EXPECT_EQ(materialAlpha(std::nanl("")), 0);
 }
 
 TEST(Materials, UnknownKeywordsKeepThePreviousSetting) {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <random>
 
-#include "sequencer/move_list.h"
+#include "textures/move_list.h"
 
 namespace glorbe {
 namespace {

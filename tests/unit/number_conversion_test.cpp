@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 
 #include "platform/message_box.h"
 #include "scripts/number_conversion.h"
@@ -32,6 +33,19 @@ TEST(NumberConversion, RealsIgnoreTheLocale) {
   for (const char* bad : {"", ".", "0,25", "1e", "abc", "inf", "nan", "0x1p3", " 1", "1 ", "1e99999"}) {
     EXPECT_FALSE(parseReal(bad)) << bad;
   }
+}
+
+TEST(NumberConversion, RealsBelowTheRangeAreZeroOfTheirSign) {
+  EXPECT_EQ(parseReal("1e-4000"), 1e-4000L) << "still in range";
+  const auto tiny = parseReal("0.001e-4999");
+  ASSERT_TRUE(tiny);
+  EXPECT_EQ(*tiny, 0.0L);
+  EXPECT_FALSE(std::signbit(*tiny));
+  const auto negative = parseReal("-1e-99999999999999999999");
+  ASSERT_TRUE(negative);
+  EXPECT_EQ(*negative, 0.0L);
+  EXPECT_TRUE(std::signbit(*negative));
+  EXPECT_FALSE(parseReal("1000e4930")) << "too large";
 }
 
 TEST(NumberConversion, Flags) {

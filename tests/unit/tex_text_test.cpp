@@ -5,7 +5,7 @@
 #include <bit>
 #include <cmath>
 
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "texprog/tex_text.h"
 
 namespace glorbe::tools {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "textures/texture_generator.h"
 
 namespace glorbe {

@@ -100,7 +100,7 @@ bool findSeekPoints(const std::vector<uint8_t>& compressed, const std::vector<ui
 size_t keepReproduciblePoints(const std::vector<uint8_t>& compressed, const std::vector<uint8_t>& data,
                               std::vector<SeekPoint>& points) {
   const size_t before = points.size();
-  const CompressedSource source{-1, compressed.data(), 0, static_cast<uint32_t>(compressed.size())};
+  const CompressedSource source{ReadOnlyFile{}, compressed.data(), 0, static_cast<uint32_t>(compressed.size())};
   std::vector<uint8_t> out;
   std::erase_if(points, [&](const SeekPoint& p) {
     // Past two windows of output nothing can refer to bytes before the point.

@@ -1,7 +1,7 @@
 // The general random source: a 64-bit counter stepped by an odd constant and
 // scrambled by two multiply-xorshift rounds, which passes the usual
 // statistical batteries and costs a few multiplications per number.
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 
 namespace glorbe {
 

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "geometry/maths.h"
+#include "common/numbers.h"
 #include "platform/cpu_features.h"
-#include "sequencer/move_list.h"
+#include "textures/move_list.h"
 
 namespace glorbe {
 
@@ -16,15 +16,6 @@ static_assert(std::endian::native == std::endian::little,
               "pixel masks and the packed paths assume R in the low byte of a pixel");
 
 namespace {
-
-
-// Rounds to nearest (ties to even) into [lo, hi]; NaN gives the bound nearer to 0.
-int64_t roundInto(double v, int64_t lo, int64_t hi) {
-  if (std::isnan(v)) return std::clamp<int64_t>(0, lo, hi);
-  if (v <= static_cast<double>(lo)) return lo;
-  if (v >= static_cast<double>(hi)) return hi;
-  return std::clamp<int64_t>(std::llrint(v), lo, hi);
-}
 
 uint32_t averagePixels(uint32_t a, uint32_t b) { return ((a & 0xFEFEFEFFu) + (b & 0xFEFEFEFFu)) >> 1; }
 
@@ -94,8 +85,8 @@ void refreshMoveListMap(MoveList& list, int64_t amount, float rotation, float sc
     const float c = std::cos(alpha);
     const float s = std::sin(alpha);
     // Rounded within a margin wide enough for the clamps below to act as written.
-    int64_t y = roundInto((ny * z * c + nx * z * s + 1.0f) * ky, -1, yLimit);
-    int64_t x = roundInto((nx * z * c - ny * z * s + 1.0f) * kx, -1, xLimit);
+    int64_t y = roundIntoRange((ny * z * c + nx * z * s + 1.0f) * ky, -1, yLimit);
+    int64_t x = roundIntoRange((nx * z * c - ny * z * s + 1.0f) * kx, -1, xLimit);
     if (y < 0) y = 0;
     if (y >= yLimit) y = yLimit - 128;
     if (x < 0) x = 0;
@@ -138,8 +129,8 @@ void stampBrush(MoveList& list, int32_t localTick, float speed) {
   const uint32_t bh = list.brushHeight;
   if (bw == 0 || bh == 0 || list.brush.size() < size_t{bw} * bh) return;
   const float tick = static_cast<float>(localTick);
-  const int64_t cx = bw / 2 + roundInto(bw * std::sin(tick * kPi * speed * 0.5f) * 0.5f, -int64_t{bw}, bw);
-  const int64_t cy = bh / 2 + roundInto(bh * std::sin(tick * kPi * speed * 0.8f) * 0.5f, -int64_t{bh}, bh);
+  const int64_t cx = bw / 2 + roundIntoRange(bw * std::sin(tick * kPi * speed * 0.5f) * 0.5f, -int64_t{bw}, bw);
+  const int64_t cy = bh / 2 + roundIntoRange(bh * std::sin(tick * kPi * speed * 0.8f) * 0.5f, -int64_t{bh}, bh);
   const int64_t left = cx - bw / 2;
   const int64_t top = cy - bh / 2;
 
@@ -234,15 +225,15 @@ void paintCircles(MoveList& list, int32_t localTick, int32_t amount, float speed
       const float tau = static_cast<float>(ua * ub * 100u + tick) * kPi * speed;
       const float tauA = static_cast<float>(ua * 100u + tick) * kPi * speed;
       const float tauB = static_cast<float>(ub * 100u + tick) * kPi * speed;
-      const uint32_t red = static_cast<uint32_t>(roundInto((std::cos(2.0f * tau) + 1.0f) * 127.5f, 0, 255));
-      const uint32_t green = static_cast<uint32_t>(roundInto((std::sin(1.5f * tau) + 1.0f) * 127.5f, 0, 255));
-      const uint32_t blue = static_cast<uint32_t>(roundInto((std::cos(tau) + 1.0f) * 127.5f, 0, 255));
+      const uint32_t red = static_cast<uint32_t>(roundIntoRange((std::cos(2.0f * tau) + 1.0f) * 127.5f, 0, 255));
+      const uint32_t green = static_cast<uint32_t>(roundIntoRange((std::sin(1.5f * tau) + 1.0f) * 127.5f, 0, 255));
+      const uint32_t blue = static_cast<uint32_t>(roundIntoRange((std::cos(tau) + 1.0f) * 127.5f, 0, 255));
       const uint32_t colour = red | green << 8 | blue << 16;
-      const int64_t radius = roundInto(
+      const int64_t radius = roundIntoRange(
           (std::sin(0.3f * tau) + 1.0f) * static_cast<float>(w / 2) + std::cos(0.5f * tau) * static_cast<float>(h / 16),
           -h, w + h);
-      const int64_t cx = w / 2 + roundInto(std::sin(tauA) * static_cast<float>(w / 8), -w, w);
-      const int64_t cy = h / 2 + roundInto(std::cos(tauB) * static_cast<float>(h / 8), -h, h);
+      const int64_t cx = w / 2 + roundIntoRange(std::sin(tauA) * static_cast<float>(w / 8), -w, w);
+      const int64_t cy = h / 2 + roundIntoRange(std::cos(tauB) * static_cast<float>(h / 8), -h, h);
       drawJitteredCircle(list, cx, cy, radius, colour, randomState);
     }
   }

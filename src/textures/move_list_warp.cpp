@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <array>
 
-#include "sequencer/move_list.h"
+#include "textures/move_list.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
