@@ -10,6 +10,7 @@
 #include <new>
 
 #include "archive/archive.h"
+#include "common/ascii.h"
 #include "common/byte_order.h"
 #include "platform/disk_files.h"
 #include "platform/read_only_file.h"
@@ -121,10 +122,9 @@ void resetArchives() {
 }
 
 std::string normaliseEntryName(const std::string& name) {
-  std::string out = name;
+  std::string out = asciiUpperCopy(name);
   for (char& c : out) {
     if (c == '/') c = '\\';
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return out;
 }

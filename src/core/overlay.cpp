@@ -7,6 +7,7 @@
 
 #include "core/demo_clock.h"
 #include "display/display_caps.h"
+#include "display/gl_drawing_state.h"
 #include "render/frame_stats.h"
 #include "sequencer/sequence_script.h"
 
@@ -14,13 +15,7 @@ namespace glorbe {
 
 void drawOverlayText(const std::string& text, float x, float y, float scaleX, float scaleY, float r, float g,
                      float b) {
-  const GLboolean lighting = glIsEnabled(GL_LIGHTING);
-  const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
-  GLint matrixMode = GL_MODELVIEW;
-  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-  GLfloat colour[4] = {1, 1, 1, 1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-
+  GlDrawingState saved = saveGlDrawingState();
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_LIGHTING);
   glColor4f(r, g, b, 1.0f);
@@ -39,10 +34,8 @@ void drawOverlayText(const std::string& text, float x, float y, float scaleX, fl
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
 
-  glColor4f(colour[0], colour[1], colour[2], 1.0f);
-  glMatrixMode(static_cast<GLenum>(matrixMode));
-  if (lighting) glEnable(GL_LIGHTING);
-  if (texturing) glEnable(GL_TEXTURE_2D);
+  saved.colour[3] = 1.0f;  // the colour comes back opaque
+  restoreGlDrawingState(saved);
 }
 
 std::string formatRate(double value) {

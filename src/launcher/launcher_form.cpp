@@ -2,7 +2,7 @@
 // rules and the settings a confirmed window stores.
 #include "launcher/launcher_form.h"
 
-#include <cctype>
+#include "common/ascii.h"
 
 namespace glorbe {
 
@@ -11,13 +11,10 @@ std::string displayModeEntry(const DisplayMode& mode) {
 }
 
 int findEntryStartingWith(const std::vector<std::string>& entries, const std::string& prefix) {
-  const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string& entry = entries[i];
-    if (entry.size() < prefix.size()) continue;
-    bool same = true;
-    for (size_t k = 0; k < prefix.size() && same; ++k) same = lower(entry[k]) == lower(prefix[k]);
-    if (same) return static_cast<int>(i);
+    if (entry.size() >= prefix.size() && equalIgnoringAsciiCase(std::string_view(entry).substr(0, prefix.size()), prefix))
+      return static_cast<int>(i);
   }
   return -1;
 }

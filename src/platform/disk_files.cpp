@@ -6,21 +6,11 @@
 
 #include <vector>
 
+#include "common/ascii.h"
+
 namespace glorbe {
 
 namespace {
-
-bool equalIgnoringCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    if (x != y) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
 
 // The entry of dir that equals component ignoring case: the exact spelling
 // when present, else the first in byte order, so the result is stable.
@@ -29,7 +19,7 @@ std::optional<std::string> matchComponent(const std::string& dir, const std::str
   if (d == nullptr) return std::nullopt;
   std::optional<std::string> best;
   while (dirent* e = readdir(d)) {
-    if (!equalIgnoringCase(component, e->d_name)) continue;
+    if (!equalIgnoringAsciiCase(component, e->d_name)) continue;
     if (component == e->d_name) {
       best = component;
       break;

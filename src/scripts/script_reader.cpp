@@ -2,15 +2,11 @@
 // scripts, and the raw line reader of the timeline file.
 #include "scripts/script_reader.h"
 
+#include "common/ascii.h"
+
 namespace glorbe {
 
 namespace {
-
-void upperCase(std::string& s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
 
 std::string trimSpaces(const std::string& s) {
   const size_t first = s.find_first_not_of(' ');
@@ -29,7 +25,7 @@ void trimTrailingSpaces(std::string& s) {
 std::string cleanLine(LoadedFile& file) {
   std::string line;
   readLine(file, line);
-  upperCase(line);
+  upperCaseAscii(line);
   const size_t first = line.find_first_not_of(' ');
   line.erase(0, first == std::string::npos ? line.size() : first);
   const size_t comment = line.find("//");
@@ -81,7 +77,7 @@ std::string readRawLine(LoadedFile& file) {
     }
     if (line.size() < kMaxLineLength) line.push_back(c);
   }
-  upperCase(line);
+  upperCaseAscii(line);
   return line;
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "archive/load_buffer.h"
+#include "common/byte_order.h"
 #include "scripts/script_reader.h"
 #include "sequencer/sequence_script.h"
 #include "sequencer/timeline_numbers.h"
@@ -40,9 +41,7 @@ struct TimelineReader {
     need(bytes);
     uint8_t raw[8] = {};
     readBytes(file, raw, bytes);
-    uint64_t v = 0;
-    for (int32_t i = bytes - 1; i >= 0; --i) v = (v << 8) | raw[i];
-    return v;
+    return glorbe::readLittleEndian(raw, static_cast<size_t>(bytes));
   }
 
   double readDouble() {

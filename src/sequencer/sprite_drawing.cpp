@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "display/gl_drawing_state.h"
 #include "sequencer/sprite_drawing.h"
 #include "sequencer/timeline_numbers.h"
 
@@ -129,12 +130,8 @@ void drawFramed(const Sprite& s, int32_t tick, bool depth, int32_t style, int32_
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
   }
-  const GLboolean lighting = glIsEnabled(GL_LIGHTING);
-  const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
-  GLint matrixMode = GL_MODELVIEW;
-  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-  GLfloat colour[4] = {1, 1, 1, 1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
+  const GlDrawingState saved = saveGlDrawingState();
+  const float alpha = saved.colour[3];
 
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_LIGHTING);
@@ -159,19 +156,16 @@ void drawFramed(const Sprite& s, int32_t tick, bool depth, int32_t style, int32_
   if (style == kSpriteGrid && hasGrid(s)) {
     drawGrid(s, fx, fy);
   } else if (style == kSpriteFan) {
-    drawFan(s, tick, fx, fy, colour[3], patterns, speed, scaling);
+    drawFan(s, tick, fx, fy, alpha, patterns, speed, scaling);
   } else {
-    drawPlain(s, tick, fx, fy, colour[3]);
+    drawPlain(s, tick, fx, fy, alpha);
   }
 
   glPopMatrix();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   if (mirrored) glFrontFace(GL_CCW);
-  glColor4fv(colour);
-  glMatrixMode(static_cast<GLenum>(matrixMode));
-  if (lighting) glEnable(GL_LIGHTING);
-  if (!texturing) glDisable(GL_TEXTURE_2D);
+  restoreGlDrawingState(saved);
   if (!depth) {
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);

@@ -7,6 +7,7 @@
 #include "textures/image_decoder.h"
 
 #include "archive/load_buffer.h"
+#include "common/byte_order.h"
 
 #include <algorithm>
 #include <bit>
@@ -20,27 +21,7 @@ namespace glorbe {
 
 namespace {
 
-uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t readU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-
-double readF64(const uint8_t* p) {
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | p[i];
-  return std::bit_cast<double>(bits);
-}
-
-void writeU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void writeU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+double readF64(const uint8_t* p) { return std::bit_cast<double>(readLittle64(p)); }
 
 uint64_t symbolStreamBytes(uint32_t count) { return (uint64_t{count} + 3) / 4; }
 
@@ -419,13 +400,13 @@ bool readImageHeader(const uint8_t* data, size_t size, ImageHeader& header) {
   uint8_t bytes[kImageHeaderSize] = {};
   if (data != nullptr) std::memcpy(bytes, data, std::min(size, kImageHeaderSize));
   for (int i = 0; i < 3; ++i) header.reserved[i] = bytes[i];
-  header.width = readU16(bytes + 3);
-  header.height = readU16(bytes + 5);
+  header.width = readLittle16(bytes + 3);
+  header.height = readLittle16(bytes + 5);
   header.bitsPerPixel = bytes[7];
   header.levels = bytes[8];
   for (int c = 0; c < 3; ++c) {
-    header.symbolCount[c] = readU32(bytes + 9 + 4 * c);
-    header.valueCount[c] = readU32(bytes + 21 + 4 * c);
+    header.symbolCount[c] = readLittle32(bytes + 9 + 4 * c);
+    header.valueCount[c] = readLittle32(bytes + 21 + 4 * c);
     header.valueBits[c] = bytes[33 + c];
   }
   return data != nullptr && size >= kImageHeaderSize;
@@ -433,13 +414,13 @@ bool readImageHeader(const uint8_t* data, size_t size, ImageHeader& header) {
 
 void writeImageHeader(const ImageHeader& header, uint8_t* out) {
   for (int i = 0; i < 3; ++i) out[i] = header.reserved[i];
-  writeU16(out + 3, header.width);
-  writeU16(out + 5, header.height);
+  writeLittle16(out + 3, header.width);
+  writeLittle16(out + 5, header.height);
   out[7] = header.bitsPerPixel;
   out[8] = header.levels;
   for (int c = 0; c < 3; ++c) {
-    writeU32(out + 9 + 4 * c, header.symbolCount[c]);
-    writeU32(out + 21 + 4 * c, header.valueCount[c]);
+    writeLittle32(out + 9 + 4 * c, header.symbolCount[c]);
+    writeLittle32(out + 21 + 4 * c, header.valueCount[c]);
     out[33 + c] = header.valueBits[c];
   }
 }

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <limits>
 
+#include "common/byte_order.h"
 #include "common/numbers.h"
 #include "common/random_source.h"
 
@@ -496,15 +497,14 @@ void tile(int source, int destination) {
 
 // ---- the program format -----------------------------------------------------
 
+// The word at `at`; bytes past `size` read as zero.
 uint32_t readWord(const uint8_t* bytes, size_t size, size_t at) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at + i < size ? bytes[at + i] : 0) << (8 * i);
-  return v;
+  uint8_t word[4] = {};
+  for (size_t i = 0; i < 4 && at + i < size; ++i) word[i] = bytes[at + i];
+  return readLittle32(word);
 }
 
-void writeWord(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+void writeWord(std::vector<uint8_t>& out, size_t at, uint32_t v) { writeLittle32(&out[at], v); }
 
 }  // namespace
 

@@ -1,9 +1,14 @@
-// The helpers every layer shares: rounding into integers and bytes.
+// The helpers every layer shares: byte order, ASCII case, rounding into
+// integers and bytes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
+#include "common/ascii.h"
+#include "common/byte_order.h"
 #include "common/numbers.h"
 
 namespace glorbe {
@@ -36,6 +41,33 @@ TEST(CommonNumbers, RoundingToInt32TiesToEvenAndSaturates) {
   EXPECT_EQ(roundIntoRange(99.0, 0, 10), 10);
   EXPECT_EQ(roundIntoRange(std::nan(""), 3, 10), 3) << "NaN takes the bound nearer to 0";
   EXPECT_EQ(roundIntoRange(std::nan(""), -5, 10), 0);
+}
+
+TEST(CommonByteOrder, FieldsAreLowestByteFirstAndRoundTrip) {
+  const uint8_t bytes[8] = {0x01, 0x02, 0x03, 0x84, 0x05, 0x06, 0x07, 0xF8};
+  EXPECT_EQ(readLittle16(bytes), 0x0201u);
+  EXPECT_EQ(readLittle32(bytes), 0x84030201u);
+  EXPECT_EQ(readLittle64(bytes), 0xF807060584030201ull);
+  EXPECT_EQ(readLittleEndian(bytes + 3, 1), 0x84u) << "no sign extension";
+  uint8_t out[8] = {};
+  writeLittle64(out, 0xF807060584030201ull);
+  EXPECT_EQ(std::vector<uint8_t>(out, out + 8), std::vector<uint8_t>(bytes, bytes + 8));
+  writeLittle16(out, 0xBEEF);
+  EXPECT_EQ(readLittle16(out), 0xBEEF);
+  std::vector<uint8_t> appended;
+  std::string text;
+  appendLittleEndian(appended, 0x12345678u, 4);
+  appendLittleEndian(text, 0xFFFF80ull, 3);
+  EXPECT_EQ(appended, (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
+  EXPECT_EQ(text, std::string("\x80\xFF\xFF"));
+}
+
+TEST(CommonAscii, OnlyLettersAToZChangeCase) {
+  EXPECT_EQ(asciiUpperCopy("scripts\\greetz.ini \xe9z{}"), "SCRIPTS\\GREETZ.INI \xe9Z{}");
+  EXPECT_TRUE(equalIgnoringAsciiCase("Velk.DAT", "velk.dat"));
+  EXPECT_FALSE(equalIgnoringAsciiCase("velk.dat", "velk.da"));
+  EXPECT_FALSE(equalIgnoringAsciiCase("\xe9", "\xc9")) << "bytes beyond ASCII are compared as they are";
+  EXPECT_FALSE(equalIgnoringAsciiCase("[", "{"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "common/ascii.h"
+
 namespace glorbe::tools {
 
 namespace {
@@ -72,7 +74,7 @@ std::map<char, std::array<uint8_t, 7>> buildTable() {
 
 const std::array<uint8_t, 7>* pixelGlyph(char c) {
   static const auto table = buildTable();
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  c = asciiUpper(c);
   auto it = table.find(c);
   return it != table.end() ? &it->second : nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
+#include "core/core.h"
 
 namespace glorbe::tools {
 
@@ -23,6 +24,20 @@ std::string jsonString(const std::string& s) {
     }
   }
   return out + "\"";
+}
+
+bool readArchiveOption(const std::vector<std::string>& args, size_t first, ArchiveChoice& choice, std::string& error) {
+  choice = ArchiveChoice{kArchiveFile, false};
+  for (size_t i = first; i < args.size(); ++i) {
+    if (args[i] == "--archive" && i + 1 < args.size()) {
+      choice.path = args[++i];
+      choice.named = true;
+    } else {
+      error = "unknown option " + args[i];
+      return false;
+    }
+  }
+  return true;
 }
 
 int findContentFile(const std::string& name, const std::string& archivePath, bool archiveNamed, int64_t& length) {

@@ -4,12 +4,24 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace glorbe::tools {
 
 // A JSON string; bytes outside printable ASCII are written as \u00XX
 // (Latin-1), so any content gives valid JSON.
 std::string jsonString(const std::string& s);
+
+// Where the inspection commands look for content: "--archive ARCHIVE", the
+// one option they take after FILE, or velk.dat in the current folder.
+struct ArchiveChoice {
+  std::string path;
+  bool named = false;  // given with --archive
+};
+
+// Reads the options from args[first] on. False, with `error` saying why,
+// for any other word (or an --archive without its value).
+bool readArchiveOption(const std::vector<std::string>& args, size_t first, ArchiveChoice& choice, std::string& error);
 
 // Registers the archive as the player does and checks that `name` is found
 // and fits the load buffer, setting `length`. An archive that cannot be

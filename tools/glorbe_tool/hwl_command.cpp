@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/byte_order.h"
 #include "glorbe_tool/commands.h"
 #include "image_codec/hwl_encoder.h"
 #include "scripts/number_conversion.h"
@@ -135,9 +136,7 @@ int info(const ToolCommand& self, const Args& args) {
         std::printf(" (missing)");
         break;
       }
-      uint64_t bits = 0;
-      for (int b = 7; b >= 0; --b) bits = bits << 8 | file[offset + b];
-      const double entry = std::bit_cast<double>(bits);
+      const double entry = std::bit_cast<double>(readLittle64(&file[offset]));
       if (entry == 0) std::printf(" zeroed");
       else std::printf(" %.4g", 1.0 / entry);
     }

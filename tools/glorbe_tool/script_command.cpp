@@ -6,7 +6,6 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
-#include "core/core.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/content_lookup.h"
 #include "scripts/script_reader.h"
@@ -17,19 +16,12 @@ namespace glorbe::tools {
 int runScriptCommand(const Args& args) {
   const ToolCommand& self = findToolCommand("script");
   if (args.size() < 2 || args[0] != "dump") return usageError(self, "expected: dump FILE");
-  std::string archivePath = kArchiveFile;
-  bool archiveNamed = false;
-  for (size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--archive" && i + 1 < args.size()) {
-      archivePath = args[++i];
-      archiveNamed = true;
-    } else {
-      return usageError(self, "unknown option " + args[i]);
-    }
-  }
+  ArchiveChoice archive;
+  std::string error;
+  if (!readArchiveOption(args, 2, archive, error)) return usageError(self, error);
   const std::string& name = args[1];
   int64_t length = 0;
-  if (findContentFile(name, archivePath, archiveNamed, length) != 0) return 1;
+  if (findContentFile(name, archive.path, archive.named, length) != 0) return 1;
 
   allocateLoadBuffer();
   LoadedFile file;

@@ -7,7 +7,6 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
-#include "core/core.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/content_lookup.h"
 #include "sequencer/sequence_script.h"
@@ -79,17 +78,10 @@ int runSqpCommand(const Args& args) {
   }
   if (args[0] == "dump") {
     if (args.size() < 2) return usageError(self, "expected: dump FILE [--archive ARCHIVE]");
-    std::string archivePath = kArchiveFile;
-    bool archiveNamed = false;
-    for (size_t i = 2; i < args.size(); ++i) {
-      if (args[i] == "--archive" && i + 1 < args.size()) {
-        archivePath = args[++i];
-        archiveNamed = true;
-      } else {
-        return usageError(self, "unknown option " + args[i]);
-      }
-    }
-    return dumpTimeline(args[1], archivePath, archiveNamed);
+    ArchiveChoice archive;
+    std::string error;
+    if (!readArchiveOption(args, 2, archive, error)) return usageError(self, error);
+    return dumpTimeline(args[1], archive.path, archive.named);
   }
   return usageError(self, "unknown action \"" + args[0] + "\"");
 }

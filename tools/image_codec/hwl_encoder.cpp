@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/byte_order.h"
 #include "textures/image_decoder.h"
 
 namespace glorbe::tools {
@@ -342,10 +343,7 @@ ChannelStreams codeChannelSmallest(const std::vector<int32_t>& q) {
   return best;
 }
 
-void appendF64(std::vector<uint8_t>& out, double v) {
-  const uint64_t bits = std::bit_cast<uint64_t>(v);
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-}
+void appendF64(std::vector<uint8_t>& out, double v) { appendLittleEndian(out, std::bit_cast<uint64_t>(v), 8); }
 
 void appendStreams(std::vector<uint8_t>& out, const ChannelStreams& s) {
   const size_t symbolStart = out.size();

@@ -8,21 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/byte_order.h"
+
 namespace glorbe::tools {
-
-namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-}  // namespace
 
 std::vector<uint8_t> deflateRaw(const std::vector<uint8_t>& data, int windowBits, uint32_t spacing) {
   z_stream z{};
@@ -123,11 +111,11 @@ std::vector<uint8_t> encodeSeekIndex(const std::vector<SeekIndexEntry>& entries,
     out.push_back(0);
     for (const SeekPoint& p : e.points) {
       if (recordStarts) recordStarts->push_back(out.size());
-      put32(out, p.compressedOffset);
-      put32(out, p.uncompressedOffset);
-      put32(out, p.bitState);
-      put16(out, p.windowPos);
-      put16(out, p.windowLength);
+      appendLittleEndian(out, p.compressedOffset, 4);
+      appendLittleEndian(out, p.uncompressedOffset, 4);
+      appendLittleEndian(out, p.bitState, 4);
+      appendLittleEndian(out, p.windowPos, 2);
+      appendLittleEndian(out, p.windowLength, 2);
       out.insert(out.end(), p.window.begin(), p.window.end());
     }
     out.push_back(kSeekListEnd);

@@ -16,6 +16,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
+#include "common/byte_order.h"
 #include "packer/seek_points.h"
 
 namespace glorbe::tools {
@@ -31,16 +32,6 @@ constexpr uint32_t kEndRecordSignature = 0x06054B50;
 // points are spread further apart instead.
 constexpr int kLargestWindowBits = 15;
 constexpr int kSmallestWindowBits = 12;
-
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
 
 // A file's modification time as a DOS date and time. With SOURCE_DATE_EPOCH
 // set (reproducible builds) every entry gets that moment, in UTC, instead.
@@ -234,37 +225,37 @@ bool buildArchive(const std::vector<PackedEntry>& files, const PackOptions& opti
     const uint32_t flags = asciiOnly(f.name) ? 0 : 1u << 11;  // bit 11: UTF-8 name
     const uint32_t headerOffset = static_cast<uint32_t>(archive.size());
     const uint32_t nameLength = static_cast<uint32_t>(f.name.size());
-    put32(archive, 0x04034B50);
-    put16(archive, 20);
-    put16(archive, flags);
-    put16(archive, static_cast<uint32_t>(p.method));
-    put16(archive, f.dosDateTime & 0xFFFF);
-    put16(archive, f.dosDateTime >> 16);
-    put32(archive, p.crc);
-    put32(archive, static_cast<uint32_t>(stored.size()));
-    put32(archive, static_cast<uint32_t>(f.data.size()));
-    put16(archive, nameLength);
-    put16(archive, 0);
+    appendLittleEndian(archive, 0x04034B50, 4);
+    appendLittleEndian(archive, 20, 2);
+    appendLittleEndian(archive, flags, 2);
+    appendLittleEndian(archive, static_cast<uint32_t>(p.method), 2);
+    appendLittleEndian(archive, f.dosDateTime & 0xFFFF, 2);
+    appendLittleEndian(archive, f.dosDateTime >> 16, 2);
+    appendLittleEndian(archive, p.crc, 4);
+    appendLittleEndian(archive, static_cast<uint32_t>(stored.size()), 4);
+    appendLittleEndian(archive, static_cast<uint32_t>(f.data.size()), 4);
+    appendLittleEndian(archive, nameLength, 2);
+    appendLittleEndian(archive, 0, 2);
     archive.insert(archive.end(), f.name.begin(), f.name.end());
     archive.insert(archive.end(), stored.begin(), stored.end());
 
-    put32(central, 0x02014B50);
-    put16(central, 3 << 8 | 20);  // made on Unix, zip 2.0
-    put16(central, 20);
-    put16(central, flags);
-    put16(central, static_cast<uint32_t>(p.method));
-    put16(central, f.dosDateTime & 0xFFFF);
-    put16(central, f.dosDateTime >> 16);
-    put32(central, p.crc);
-    put32(central, static_cast<uint32_t>(stored.size()));
-    put32(central, static_cast<uint32_t>(f.data.size()));
-    put16(central, nameLength);
-    put16(central, 0);  // extra
-    put16(central, 0);  // comment
-    put16(central, 0);  // disk
-    put16(central, 0);  // internal attributes
-    put32(central, 0100644u << 16);  // a plain readable file
-    put32(central, headerOffset);
+    appendLittleEndian(central, 0x02014B50, 4);
+    appendLittleEndian(central, 3 << 8 | 20, 2);  // made on Unix, zip 2.0
+    appendLittleEndian(central, 20, 2);
+    appendLittleEndian(central, flags, 2);
+    appendLittleEndian(central, static_cast<uint32_t>(p.method), 2);
+    appendLittleEndian(central, f.dosDateTime & 0xFFFF, 2);
+    appendLittleEndian(central, f.dosDateTime >> 16, 2);
+    appendLittleEndian(central, p.crc, 4);
+    appendLittleEndian(central, static_cast<uint32_t>(stored.size()), 4);
+    appendLittleEndian(central, static_cast<uint32_t>(f.data.size()), 4);
+    appendLittleEndian(central, nameLength, 2);
+    appendLittleEndian(central, 0, 2);  // extra
+    appendLittleEndian(central, 0, 2);  // comment
+    appendLittleEndian(central, 0, 2);  // disk
+    appendLittleEndian(central, 0, 2);  // internal attributes
+    appendLittleEndian(central, 0100644u << 16, 4);  // a plain readable file
+    appendLittleEndian(central, headerOffset, 4);
     central.insert(central.end(), f.name.begin(), f.name.end());
     if (!points.empty()) index.push_back(SeekIndexEntry{f.name, std::move(points)});
   }
@@ -289,14 +280,14 @@ bool buildArchive(const std::vector<PackedEntry>& files, const PackOptions& opti
     return false;
   }
   archive.insert(archive.end(), central.begin(), central.end());
-  put32(archive, kEndRecordSignature);
-  put16(archive, 0);
-  put16(archive, 0);
-  put16(archive, static_cast<uint32_t>(files.size()));
-  put16(archive, static_cast<uint32_t>(files.size()));
-  put32(archive, static_cast<uint32_t>(central.size()));
-  put32(archive, centralOffset);
-  put16(archive, static_cast<uint32_t>(comment.size()));
+  appendLittleEndian(archive, kEndRecordSignature, 4);
+  appendLittleEndian(archive, 0, 2);
+  appendLittleEndian(archive, 0, 2);
+  appendLittleEndian(archive, static_cast<uint32_t>(files.size()), 2);
+  appendLittleEndian(archive, static_cast<uint32_t>(files.size()), 2);
+  appendLittleEndian(archive, static_cast<uint32_t>(central.size()), 4);
+  appendLittleEndian(archive, centralOffset, 4);
+  appendLittleEndian(archive, static_cast<uint32_t>(comment.size()), 2);
   archive.insert(archive.end(), comment.begin(), comment.end());
   report.files = files.size();
   report.archiveBytes = archive.size();

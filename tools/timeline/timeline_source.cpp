@@ -3,12 +3,15 @@
 // the binary file. Also the JSON form of a loaded timeline.
 #include "timeline/timeline_source.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
+#include "common/ascii.h"
+#include "common/byte_order.h"
 #include "glorbe_tool/content_lookup.h"
 #include "sequencer/working_values.h"
 
@@ -28,12 +31,7 @@ struct Token {
   std::string text;
 };
 
-std::string upper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
+std::string upper(std::string s) { return asciiUpperCopy(std::move(s)); }
 
 std::string lower(std::string s) {
   for (char& c : s) {
@@ -502,14 +500,8 @@ struct Writer {
     bytes += s;
     bytes += "\r\n";
   }
-  void f64(double v) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &v, 8);
-    for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-  }
-  void i32(int32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
-  }
+  void f64(double v) { appendLittleEndian(bytes, std::bit_cast<uint64_t>(v), 8); }
+  void i32(int32_t v) { appendLittleEndian(bytes, static_cast<uint32_t>(v), 4); }
   void u8(size_t v) { bytes.push_back(static_cast<char>(v & 0xFF)); }
 };
 
