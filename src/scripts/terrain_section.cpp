@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "archive/load_buffer.h"
+#include "common/numbers.h"
 #include "geometry/model_reader.h"
 #include "geometry/terrain_analysis.h"
 #include "scripts/material_table.h"
@@ -139,7 +140,7 @@ int32_t addLodTerrain(const std::vector<std::string>& v, int count, const std::s
     Material made;
     made.name = v[0].substr(0, kMaterialNameLength);
     made.texture = makeTerrainTexture(width, height, red, green, blue, detail, alpha);
-    made.translucent = materialAlpha(alpha) < 255;
+    made.translucent = unitToByte(alpha) < 255;
     materialTable.materials.push_back(std::move(made));
     material = &materialTable.materials.back();
   } else {

@@ -9,7 +9,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "display/display_caps.h"
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "gl_context.h"
 #include "scripts/material_table.h"
 #include "scripts/scene_script_readers.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "archive_fixtures.h"
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "models/chunk_writer.h"
 #include "scripts/material_table.h"
 #include "scripts/scene_script_readers.h"
