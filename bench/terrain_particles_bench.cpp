@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "geometry/particle_setup.h"
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "geometry/terrain_analysis.h"
 #include "render/lod_terrain.h"
 #include "render/particles.h"

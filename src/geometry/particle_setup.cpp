@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 
 namespace glorbe {
 

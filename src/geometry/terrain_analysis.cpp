@@ -8,7 +8,7 @@
 #include <bit>
 #include <cstdlib>
 
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "textures/texture_generator.h"
 
 namespace glorbe {

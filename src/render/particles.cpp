@@ -10,7 +10,7 @@
 #include <climits>
 
 #include "geometry/particle_setup.h"
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "render/frame_stats.h"
 #include "render/view_culling.h"
 

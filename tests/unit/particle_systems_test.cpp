@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/particle_setup.h"
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "render/particles.h"
 
 namespace glorbe {

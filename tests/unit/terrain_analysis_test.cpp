@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "geometry/random_source.h"
+#include "common/random_source.h"
 #include "geometry/terrain_analysis.h"
 #include "textures/texture_generator.h"
 
