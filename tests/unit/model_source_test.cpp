@@ -102,6 +102,11 @@ TEST(ModelSource, HeightFieldsGridsAndTransforms) {
     EXPECT_LE(plain.vertices[i].z, 1.5f);
   }
   EXPECT_NE(plain.vertices[3].z, plain.vertices[30].z) << "the noise is not flat";
+  for (const auto& face : plain.faces) {
+    const Vec3 &a = plain.vertices[face[0]], &b = plain.vertices[face[1]], &c = plain.vertices[face[2]];
+    EXPECT_GT(cross(Vec3{b.x - a.x, b.y - a.y, b.z - a.z}, Vec3{c.x - a.x, c.y - a.y, c.z - a.z}).z, 0.0f)
+        << "a height field faces up";
+  }
   // The same seed gives the same field; another seed another.
   const ModelSource other = parseOk("mesh A\n  heightfield 4 2 8 4 1.5 43 3\n");
   EXPECT_NE(other.objects[0].mesh.vertices[12].z, plain.vertices[12].z);
