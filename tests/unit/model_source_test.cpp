@@ -152,6 +152,7 @@ TEST(ModelSource, MistakesAreNamedWithTheirLine) {
       {"mesh A\n  extrude 1  0 0  2 2  2 0  0 2\n", "test.model:2: extrude: the outline crosses itself"},
       {"camera C\n  lens 0\n", "test.model:2: lens: millimetres above 0"},
       {"mesh A\n  heightfield 10 10 300 300 1 1\n", "test.model:1: A: 90601 vertices and 180000 faces"},
+      {"mesh A\n  torus 1 0.5 4096 4096\n", "test.model:2: \"torus\" would take A past 262140 vertices"},
   };
   for (const auto& c : cases) {
     ModelMessages messages;

@@ -18,6 +18,8 @@ namespace {
 
 constexpr double kTau = 6.283185307179586;
 constexpr double kDegree = kTau / 360.0;
+// What a mesh may be built from before welding: four times what it may keep.
+constexpr size_t kMaxBuiltVertices = 4 * 65535;
 
 // ---- small affine maths in double ----------------------------------------------------
 
@@ -75,7 +77,13 @@ struct MeshBuilder {
   }
   // A grid of (columns + 1) x (rows + 1) vertices from f(i, j), faced so that
   // d/di x d/dj points out (or in, with `flip`).
+  bool tooBig = false;  // a grid would have taken the mesh past kMaxBuiltVertices
+
   void grid(int columns, int rows, const std::function<std::array<double, 5>(int, int)>& f, bool flip = false) {
+    if (mesh.vertices.size() + static_cast<size_t>(columns + 1) * static_cast<size_t>(rows + 1) > kMaxBuiltVertices) {
+      tooBig = true;
+      return;
+    }
     const auto first = static_cast<uint32_t>(mesh.vertices.size());
     for (int j = 0; j <= rows; ++j) {
       for (int i = 0; i <= columns; ++i) {
@@ -534,6 +542,8 @@ void SourceReader::primitive(const std::string& word) {
            v.size() > 3 ? static_cast<uint16_t>(v[3]) : 0);
     return;
   }
+  if (b.tooBig) return error("\"" + word + "\" would take " + o->name + " past " + std::to_string(kMaxBuiltVertices) +
+                             " vertices before welding");
   dropFlatFaces(o->mesh, firstFace);
 }
 
