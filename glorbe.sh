@@ -5,6 +5,7 @@
 #   ./glorbe.sh test             install, build, run the whole test suite
 #   ./glorbe.sh sanitize         unit tests built with ASan and UBSan
 #   ./glorbe.sh fuzz [TARGET...] every fuzz target for a while (docs/fuzzing.md)
+#   ./glorbe.sh sanitize-show    the bundled show rendered under ASan and UBSan
 #   ./glorbe.sh install | build  the single steps
 set -euo pipefail
 
@@ -62,16 +63,61 @@ sanitize() {
     ctest -j "$JOBS" -L unit --output-on-failure
 }
 
-# The fuzz targets built with clang, libFuzzer and both sanitizers, each run
-# for GLORBE_FUZZ_SECONDS (default 30) on a virtual X server (one target
-# draws textures).
+# build-fuzz: clang with libFuzzer's coverage, ASan and UBSan (with
+# float-cast-overflow and shift) on the engine and the tools.
+FUZZ_BUILD="$ROOT/build-fuzz"
+configure_fuzz_build() {
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DGLORBE_FUZZ=ON -DGLORBE_TESTS=OFF -DGLORBE_BENCH=OFF -DGLORBE_BUILD_SHOW=OFF \
+    -DGLORBE_SHOW_DIR="$FUZZ_BUILD/show" >/dev/null
+}
+
+# The fuzz targets, each run for GLORBE_FUZZ_SECONDS (default 30) on a
+# virtual X server (one target draws textures).
 fuzz() {
-  local dir="$ROOT/build-fuzz"
-  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLORBE_FUZZ=ON \
-    -DGLORBE_TESTS=OFF -DGLORBE_BENCH=OFF -DGLORBE_BUILD_SHOW=OFF -DGLORBE_SHOW_DIR="$dir/show"
-  cmake --build "$dir" -j "$JOBS" --target fuzz_all
+  configure_fuzz_build
+  cmake --build "$FUZZ_BUILD" -j "$JOBS" --target fuzz_all
   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
-    "$ROOT/fuzz/run.sh" "$dir" --seconds "${GLORBE_FUZZ_SECONDS:-30}" "$@"
+    "$ROOT/fuzz/run.sh" "$FUZZ_BUILD" --seconds "${GLORBE_FUZZ_SECONDS:-30}" "$@"
+}
+
+# The bundled show rendered by glorbe-render of build-fuzz (ASan and UBSan),
+# at 800x600 and 320x240, from start to end at 6 frames a second (--full:
+# 60): any sanitizer report, leak or GL error fails.
+sanitize_show() {
+  local fps=6
+  [ "${1:-}" = "--full" ] && fps=60
+  build  # the show, from the Release build
+  configure_fuzz_build
+  cmake --build "$FUZZ_BUILD" -j "$JOBS" --target glorbe-render
+  local frames log status=0 preload=""
+  frames="$(mktemp -d)"
+  # Mesa's libraries are unloaded before the leak check runs; loaded from the
+  # start they stay, and the suppressions can name what they keep.
+  for lib in /usr/lib/*/libGLX_mesa.so.0 /usr/lib/*/dri/swrast_dri.so; do
+    [ -f "$lib" ] && preload="${preload:+$preload:}$lib"
+  done
+  for size in 800x600 320x240; do
+    log="$FUZZ_BUILD/show-$size.log"
+    echo "== the show at $size, $fps frames a second, under ASan and UBSan"
+    rm -rf "${frames:?}"/*
+    local rc=0 count
+    (cd "$ROOT/show" &&
+      xvfb-run -a -s "-screen 0 1024x768x24 -noreset" env LD_PRELOAD="$preload" \
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        LSAN_OPTIONS="suppressions=$ROOT/tests/lsan_suppressions.txt" \
+        "$FUZZ_BUILD/glorbe-render" --size "$size" --fps "$fps" --frames "$frames" >"$log" 2>&1) || rc=$?
+    count=$(find "$frames" -name 'frame_*.png' | wc -l)
+    if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error|raised GL_|GL errors' "$log"; then
+      echo "   FAILED (exit $rc, $count frames): $(tr '\r' '\n' <"$log" | grep -m1 -E 'ERROR|runtime error|raised|GL errors|glorbe-render:')"
+      echo "   log: $log"
+      status=1
+    else
+      echo "   $count frames, no report"
+    fi
+  done
+  rm -rf "$frames"
+  return $status
 }
 
 case "${1:-}" in
@@ -87,6 +133,7 @@ case "${1:-}" in
   test) install_packages && build && run_tests ;;
   sanitize) install_packages && sanitize ;;
   fuzz) shift && install_packages && fuzz "$@" ;;
+  sanitize-show) shift && install_packages && sanitize_show "$@" ;;
   *)
     sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
     exit 2

@@ -170,8 +170,13 @@ int runOfflineRender(int argc, char** argv) {
   soundSetOutput(SoundOutputNone);
   if (soundInit(44100, 4)) {
     SoundStream* music = soundOpenStream(kMusicFile);
-    if (music != nullptr) demoClock.streamLengthMs = soundGetLengthMs(music);
-    else if (options.output == CaptureOutput::Video) return fail("no music: cannot read quendar.mp3", 1);
+    if (music != nullptr) {
+      demoClock.streamLengthMs = soundGetLengthMs(music);
+      soundCloseStream(music);
+    } else if (options.output == CaptureOutput::Video) {
+      return fail("no music: cannot read quendar.mp3", 1);
+    }
+    soundClose();
   }
 
   prepareDrawing();
@@ -253,6 +258,10 @@ int runOfflineRender(int argc, char** argv) {
     std::fprintf(stderr, "glorbe-render: warning: %lld frames raised GL errors\n",
                  static_cast<long long>(glErrors.framesWithErrors));
   }
+  // The window and its context go before the program ends, with what the
+  // GL driver holds for them.
+  glutDestroyWindow(glutGetWindow());
+  glutMainLoopEvent();
   return 0;
 }
 
