@@ -34,11 +34,15 @@ grep -q "bits per pixel: 8 (grey)" info.txt || fail "info: $(cat info.txt)"
 grep -q "alpha channel is left out" alpha.err || fail "no note about alpha: $(cat alpha.err)"
 cmp -s alpha.hwl nebula.hwl || fail "alpha changed the colour picture"
 
-# A cut file still decodes and says so; a file that is no picture fails.
+# info describes a cut file; decode refuses it (exit code 1, the reason, no
+# picture); a file that is no picture fails too.
 head -c 400 nebula.hwl >cut.hwl
 "$TOOL" hwl info cut.hwl >cut.txt || fail "info on a cut file failed"
 grep -q "are missing: the picture ends early" cut.txt || fail "cut: $(cat cut.txt)"
-"$TOOL" hwl decode cut.hwl cut.png || fail "a cut file does not decode"
+"$TOOL" hwl decode cut.hwl cut.png 2>cut.err
+[ $? -eq 1 ] || fail "a cut file decoded without failing"
+grep -q "cut.hwl: the file ends [0-9]* bytes before its streams do; no picture written" cut.err || fail "cut: $(cat cut.err)"
+[ ! -e cut.png ] || fail "a picture was written for a cut file"
 printf 'short' >bad.hwl
 "$TOOL" hwl decode bad.hwl bad.png 2>bad.err && fail "a 5-byte file decoded"
 grep -q "no picture: the file is shorter than the 36-byte header" bad.err || fail "bad: $(cat bad.err)"

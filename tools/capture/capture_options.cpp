@@ -29,67 +29,74 @@ bool parseSize(const std::string& text, int& w, int& h) {
 
 }  // namespace
 
-bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error) {
+const cli::Command& captureCommand() {
+  static const cli::Command command{
+      "", "", 0, 1,
+      {{"size", "WxH", "picture size, each side 16 to 8192 (default 800x600)"},
+       {"fps", "N", "frames per second, 1 to 240 (default 60)"},
+       {"from", "S", "start second (default the timeline's start)"},
+       {"to", "S", "last second (default the timeline's end)"},
+       {"frames", "DIR", "one PNG per frame: DIR/frame_000000.png ..."},
+       {"video", "FILE", "a video with the music, encoded by ffmpeg"},
+       {"frame-at", "S OUT.png", "only the frame at second S, rendered after all frames before it"}},
+      "Renders the show in the current folder (velk.dat, quendar.mp3) frame by frame.\n"
+      "The frame counter is its clock, so the same show and options give the same pixels. One of\n"
+      "--frames, --video or --frame-at says where the frames go.",
+      nullptr};
+  return command;
+}
+
+bool captureOptionsFrom(const cli::Invocation& call, CaptureOptions& options, std::string& error) {
   CaptureOptions o;
-  int outputs = 0;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* what) -> const std::string* {
-      if (i + 1 >= args.size()) {
-        error = a + " needs " + what;
-        return nullptr;
-      }
-      return &args[++i];
-    };
-    const std::string* v = nullptr;
-    if (a == "--size") {
-      if (!(v = value("a size WxH"))) return false;
-      if (!parseSize(*v, o.width, o.height)) {
-        error = "--size takes WIDTHxHEIGHT, each 16 to 8192, not \"" + *v + "\"";
-        return false;
-      }
-    } else if (a == "--fps") {
-      if (!(v = value("a frame rate"))) return false;
-      auto n = parseInteger(*v);
-      if (!n || *n < 1 || *n > 240) {
-        error = "--fps takes a whole number from 1 to 240, not \"" + *v + "\"";
-        return false;
-      }
-      o.fps = *n;
-    } else if (a == "--from" || a == "--to") {
-      if (!(v = value("a number of seconds"))) return false;
-      double s = 0;
-      if (!parseSeconds(*v, s)) {
-        error = a + " takes a number of seconds (0 or more), not \"" + *v + "\"";
-        return false;
-      }
-      (a == "--from" ? o.from : o.to) = s;
-    } else if (a == "--frames" || a == "--video") {
-      if (!(v = value(a == "--frames" ? "a folder" : "a file name"))) return false;
-      o.output = a == "--frames" ? CaptureOutput::Frames : CaptureOutput::Video;
-      o.path = *v;
-      ++outputs;
-    } else if (a == "--frame-at") {
-      if (!(v = value("a second and a PNG file name"))) return false;
-      if (!parseSeconds(*v, o.frameAt)) {
-        error = "--frame-at takes a number of seconds (0 or more), not \"" + *v + "\"";
-        return false;
-      }
-      if (i + 1 >= args.size()) {
-        error = "--frame-at needs a PNG file name after the second";
-        return false;
-      }
-      o.output = CaptureOutput::FrameAt;
-      o.path = args[++i];
-      ++outputs;
-    } else {
-      error = "unknown option \"" + a + "\"";
+  if (const auto v = call.value("size"); v && !parseSize(*v, o.width, o.height)) {
+    error = "--size takes WIDTHxHEIGHT, each 16 to 8192, not \"" + *v + "\"";
+    return false;
+  }
+  if (const auto v = call.value("fps")) {
+    const auto n = parseInteger(*v);
+    if (!n || *n < 1 || *n > 240) {
+      error = "--fps takes a whole number from 1 to 240, not \"" + *v + "\"";
       return false;
     }
+    o.fps = *n;
   }
+  for (const char* name : {"from", "to"}) {
+    if (const auto v = call.value(name)) {
+      double seconds = 0;
+      if (!parseSeconds(*v, seconds)) {
+        error = std::string("--") + name + " takes a number of seconds (0 or more), not \"" + *v + "\"";
+        return false;
+      }
+      (std::string(name) == "from" ? o.from : o.to) = seconds;
+    }
+  }
+  const int outputs = int(call.has("frames")) + int(call.has("video")) + int(call.has("frame-at"));
   if (outputs != 1) {
     error = outputs == 0 ? "say where the frames go: --frames, --video or --frame-at"
                          : "give only one of --frames, --video and --frame-at";
+    return false;
+  }
+  if (const auto v = call.value("frames")) {
+    o.output = CaptureOutput::Frames;
+    o.path = *v;
+  } else if (const auto v = call.value("video")) {
+    o.output = CaptureOutput::Video;
+    o.path = *v;
+  } else {
+    const std::string at = *call.value("frame-at");
+    if (!parseSeconds(at, o.frameAt)) {
+      error = "--frame-at takes a number of seconds (0 or more), not \"" + at + "\"";
+      return false;
+    }
+    if (call.arguments.empty()) {
+      error = "--frame-at needs a PNG file name after the second";
+      return false;
+    }
+    o.output = CaptureOutput::FrameAt;
+    o.path = call.arguments[0];
+  }
+  if (o.output != CaptureOutput::FrameAt && !call.arguments.empty()) {
+    error = "unexpected argument \"" + call.arguments[0] + "\"";
     return false;
   }
   if (o.path.empty()) {
@@ -106,6 +113,17 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
   }
   options = o;
   return true;
+}
+
+bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error) {
+  cli::Invocation call;
+  bool help = false;
+  if (!cli::parseArguments(captureCommand(), args, call, help, error)) return false;
+  if (help) {
+    error = "--help";
+    return false;
+  }
+  return captureOptionsFrom(call, options, error);
 }
 
 int32_t secondsToTick(double seconds) {

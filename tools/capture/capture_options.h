@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+
 namespace glorbe::tools {
 
 enum class CaptureOutput { Frames, Video, FrameAt };
@@ -21,17 +23,12 @@ struct CaptureOptions {
   double frameAt = 0.0;    // seconds, for FrameAt
 };
 
-inline constexpr const char* kCaptureUsage =
-    "usage: glorbe-render [--size WxH] [--fps N] [--from S] [--to S]\n"
-    "                     (--frames DIR | --video FILE | --frame-at S OUT.png)\n"
-    "Renders the show in the current folder (velk.dat, quendar.mp3) frame by frame.\n"
-    "  --size WxH       picture size, default 800x600\n"
-    "  --fps N          frames per second, 1 to 240, default 60\n"
-    "  --from S         start second, default the timeline's start\n"
-    "  --to S           last second, default the timeline's end\n"
-    "  --frames DIR     one PNG per frame: DIR/frame_000000.png ...\n"
-    "  --video FILE     a video with the music, encoded by ffmpeg\n"
-    "  --frame-at S OUT.png  only the frame at second S, after all frames before it\n";
+// glorbe-render's one command: its options and help.
+const cli::Command& captureCommand();
+
+// The options of a parsed command line. False with error set for a bad or
+// missing one.
+bool captureOptionsFrom(const cli::Invocation& call, CaptureOptions& options, std::string& error);
 
 // Parses the arguments after the program name. False with error set for a
 // bad or missing option.

@@ -131,13 +131,12 @@ std::string GlErrorWatch::check(double second) {
          "; its picture may be wrong (later frames with errors are only counted)";
 }
 
-int runOfflineRender(int argc, char** argv) {
+namespace {
+
+int renderShow(const cli::Invocation& call) {
   CaptureOptions options;
   std::string error;
-  if (!parseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::fprintf(stderr, "glorbe-render: %s\n%s", error.c_str(), kCaptureUsage);
-    return 2;
-  }
+  if (!captureOptionsFrom(call, options, error)) return cli::usageError(call, error);
   if (options.output == CaptureOutput::Video && !ffmpegAvailable()) {
     return fail("--video needs ffmpeg, which is not installed (Debian package \"ffmpeg\")", 1);
   }
@@ -150,7 +149,8 @@ int runOfflineRender(int argc, char** argv) {
                 1);
   }
 
-  char* glutArgv[] = {argv[0], nullptr};
+  char programName[] = "glorbe-render";
+  char* glutArgv[] = {programName, nullptr};
   initProcessState(1, glutArgv);
   setMessageBoxUnattended(true);
   engineSettings.width = options.width;
@@ -202,6 +202,7 @@ int runOfflineRender(int argc, char** argv) {
   if (frames <= 0) return fail("nothing to render", 2);
 
   FILE* video = nullptr;
+  if (options.output != CaptureOutput::Frames && !cli::makeOutputFolder(options.path, error)) return fail(error, 1);
   if (options.output == CaptureOutput::Frames) {
     std::error_code ec;
     std::filesystem::create_directories(options.path, ec);
@@ -263,6 +264,15 @@ int runOfflineRender(int argc, char** argv) {
   glutDestroyWindow(glutGetWindow());
   glutMainLoopEvent();
   return 0;
+}
+
+}  // namespace
+
+int runOfflineRender(int argc, char** argv) {
+  cli::Command command = captureCommand();
+  command.run = renderShow;
+  const cli::Program program{"glorbe-render", "glorbe-render: the show rendered offline, frame by frame", {command}};
+  return cli::runProgram(program, argc, argv);
 }
 
 }  // namespace glorbe::tools

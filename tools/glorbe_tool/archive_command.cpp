@@ -23,7 +23,8 @@ bool registerArchive(const std::string& path) {
   return false;
 }
 
-int listArchive(const std::string& path) {
+int listArchive(const Invocation& call) {
+  const std::string& path = call.argument(0);
   resetArchives();
   if (!registerArchive(path)) return 1;
   const int32_t status = archiveStatus();
@@ -32,10 +33,21 @@ int listArchive(const std::string& path) {
                 e.seekPoints.size());
   }
   std::printf("status %d\n", status);
+  // A damaged archive (or no archive at all) is listed as far as it goes, and fails.
+  if (status != kStatusOk) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "glorbe-tool: %s is %s (status %d)\n", path.c_str(),
+                 archiveDirectory.archives.back()->entries.empty() ? "not an archive the player can read"
+                                                                   : "damaged; the entries above are what the player registers",
+                 status);
+    return 1;
+  }
   return 0;
 }
 
-int catEntry(const std::string& path, const std::string& name) {
+int catEntry(const Invocation& call) {
+  const std::string& path = call.argument(0);
+  const std::string& name = call.argument(1);
   resetArchives();
   if (!registerArchive(path)) return 1;
   ArchiveFile f;
@@ -72,47 +84,50 @@ int catEntry(const std::string& path, const std::string& name) {
   return 0;
 }
 
-}  // namespace
-
-int runArchiveCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("archive");
-  if (args.empty()) return usageError(self, "expected: list, cat or pack");
-  if (args[0] == "list") {
-    if (args.size() != 2) return usageError(self, "expected: list ARCHIVE");
-    return listArchive(args[1]);
-  }
-  if (args[0] == "cat") {
-    if (args.size() != 3) return usageError(self, "expected: cat ARCHIVE NAME");
-    return catEntry(args[1], args[2]);
-  }
-  if (args[0] != "pack") return usageError(self, "unknown subcommand " + args[0]);
-  if (args.size() < 3) return usageError(self, "expected: pack ARCHIVE DIR");
+int pack(const Invocation& call) {
   PackOptions options;
-  for (size_t i = 3; i < args.size(); ++i) {
-    if (args[i] == "--store") {
-      options.store = true;
-    } else if (args[i] == "--seek-every" && i + 1 < args.size()) {
-      const auto every = parseInteger(args[++i]);
-      if (!every || *every < 1) return usageError(self, "--seek-every takes a positive number of bytes");
-      options.seekEvery = static_cast<uint32_t>(*every);
-    } else {
-      return usageError(self, "unknown option " + args[i]);
-    }
+  options.store = call.has("store");
+  if (const auto every = call.value("seek-every")) {
+    const auto v = parseInteger(*every);
+    if (!v || *v < 1) return cli::usageError(call, "--seek-every takes a positive number of bytes, not \"" + *every + "\"");
+    options.seekEvery = static_cast<uint32_t>(*v);
   }
   if (options.store && options.seekEvery > 0) {
     std::fprintf(stderr, "glorbe-tool: warning: stored entries need no seek points; --seek-every is ignored\n");
   }
-  PackReport report;
+  const std::string& archive = call.argument(0);
   std::string error;
-  const bool ok = packFolder(args[1], args[2], options, report, error);
+  if (!makeOutputFolder(archive, error)) return cli::failure(call, error);
+  PackReport report;
+  const bool ok = packFolder(archive, call.argument(1), options, report, error);
   for (const std::string& w : report.warnings) std::fprintf(stderr, "glorbe-tool: warning: %s\n", w.c_str());
-  if (!ok) {
-    std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
-    return 1;
-  }
+  if (!ok) return cli::failure(call, error);
   std::fprintf(stderr, "glorbe-tool: %zu files, %llu bytes, %zu seek points in %s\n", report.files,
-               static_cast<unsigned long long>(report.archiveBytes), report.seekPoints, args[1].c_str());
+               static_cast<unsigned long long>(report.archiveBytes), report.seekPoints, archive.c_str());
   return 0;
+}
+
+}  // namespace
+
+std::vector<Command> archiveCommands() {
+  return {
+      {"archive list", "ARCHIVE", 1, 1, {},
+       "The entries as the engine registers them, then \"status N\".\n"
+       "One tab-separated line each: name, method (0 stored, 8 deflated), compressed and uncompressed\n"
+       "size, seek points. Exit code 1 when the status is not 0 (a damaged archive, or none).",
+       listArchive},
+      {"archive cat", "ARCHIVE NAME", 2, 2, {},
+       "NAME's bytes on standard output through the engine's file layer.\n"
+       "A file on disk first, then the entry, with \\ or / and any letter case.",
+       catEntry},
+      {"archive pack", "ARCHIVE DIR", 2, 2,
+       {{"store", nullptr, "store every file as it is (no deflate)"},
+        {"seek-every", "BYTES", "seek points about every BYTES of decoded data"}},
+       "Every file below DIR in a ZIP archive that the player reads.\n"
+       "Files are named by their path relative to DIR and deflated unless --store (a file that deflate\n"
+       "would not shrink is stored).",
+       pack},
+  };
 }
 
 }  // namespace glorbe::tools

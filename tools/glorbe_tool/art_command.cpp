@@ -7,29 +7,41 @@
 
 namespace glorbe::tools {
 
-int runArtCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("art");
-  if (args.size() == 1 && args[0] == "list") {
-    for (const ArtKind& k : artKinds()) std::printf("%s\t%s\t%s\n", k.name, k.channels == 1 ? "grey" : "colour", k.description);
-    return 0;
-  }
-  if (args.size() < 3) return usageError(self, "expected: KIND WxH OUT.png [--text TEXT], or list");
-  const size_t x = args[1].find('x');
-  auto w = parseInteger(args[1].substr(0, x == std::string::npos ? 0 : x));
-  auto h = x == std::string::npos ? std::nullopt : parseInteger(args[1].substr(x + 1));
-  if (!w || !h) return usageError(self, "the size is WIDTHxHEIGHT, not \"" + args[1] + "\"");
-  std::string text;
-  for (size_t i = 3; i < args.size(); ++i) {
-    if (args[i] == "--text" && i + 1 < args.size()) text = args[++i];
-    else return usageError(self, "unknown option " + args[i]);
-  }
+namespace {
+
+int list(const Invocation&) {
+  for (const ArtKind& k : artKinds()) std::printf("%s\t%s\t%s\n", k.name, k.channels == 1 ? "grey" : "colour", k.description);
+  return 0;
+}
+
+int draw(const Invocation& call) {
+  const std::string& kind = call.argument(0);
+  const std::string& size = call.argument(1);
+  const size_t x = size.find('x');
+  const auto w = parseInteger(size.substr(0, x == std::string::npos ? 0 : x));
+  const auto h = x == std::string::npos ? std::nullopt : parseInteger(size.substr(x + 1));
+  if (!w || !h) return cli::usageError(call, "the size is WIDTHxHEIGHT, not \"" + size + "\"");
+  const auto text = call.value("text");
+  if (kind == "text" && (!text || text->empty())) return cli::usageError(call, "art text needs the words: --text TEXT");
+  if (kind != "text" && text) std::fprintf(stderr, "glorbe-tool: warning: only the kind \"text\" draws --text\n");
   PngImage image;
   std::string error;
-  if (!makeArt(args[0], *w, *h, text, image, error) || !writePng(args[2], image, error)) {
-    std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
-    return 1;
+  const std::string& out = call.argument(2);
+  if (!makeArt(kind, *w, *h, text.value_or(""), image, error) || !makeOutputFolder(out, error) ||
+      !writePng(out, image, error)) {
+    return cli::failure(call, error);
   }
   return 0;
+}
+
+}  // namespace
+
+std::vector<Command> artCommands() {
+  return {
+      {"art", "KIND WxH OUT.png", 3, 3, {{"text", "TEXT", "the words of the kind \"text\" (capital letters, digits)"}},
+       "A picture drawn from code for the show's images (the kinds: glorbe-tool art list).", draw},
+      {"art list", "", 0, 0, {}, "The kinds of picture: name, grey or colour, what it shows.", list},
+  };
 }
 
 }  // namespace glorbe::tools

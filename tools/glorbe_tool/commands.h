@@ -1,37 +1,34 @@
-// glorbe-tool's command table: one entry per top-level word, each with its
-// own usage text. Exit codes: 0 done, 1 failed, 2 bad usage.
+// glorbe-tool's commands. Each file of this folder gives the commands of
+// one topic (a table of cli::Command: words, arguments, options, help, the
+// function that runs it); toolProgram() puts them together. A new command
+// is one more entry in its topic's table; a new topic is one more file and
+// one more line in commands.cpp.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+
 namespace glorbe::tools {
 
-using Args = std::vector<std::string>;
+using cli::Command;
+using cli::Invocation;
 
-struct ToolCommand {
-  const char* name;
-  const char* usage;  // one or more lines "glorbe-tool NAME ..."
-  int (*run)(const Args& args);  // args after the command word
-};
+const cli::Program& toolProgram();
 
-const std::vector<ToolCommand>& toolCommands();
+std::vector<Command> mp3Commands();
+std::vector<Command> musicCommands();
+std::vector<Command> artCommands();
+std::vector<Command> archiveCommands();
+std::vector<Command> sqpCommands();
+std::vector<Command> scriptCommands();
+std::vector<Command> hwlCommands();
+std::vector<Command> texCommands();
+std::vector<Command> showCommands();
+std::vector<Command> modelCommands();
+std::vector<Command> terrainCommands();
 
-// Prints "glorbe-tool: MESSAGE" and the command's usage to standard error; returns 2.
-int usageError(const ToolCommand& command, const std::string& message);
-const ToolCommand& findToolCommand(const char* name);
-
-// The commands.
-int runMp3Command(const Args& args);
-int runArchiveCommand(const Args& args);
-int runScriptCommand(const Args& args);
-int runSqpCommand(const Args& args);
-int runMusicCommand(const Args& args);
-int runArtCommand(const Args& args);
-int runHwlCommand(const Args& args);
-int runTexCommand(const Args& args);
-int runShowCommand(const Args& args);
-int runModelCommand(const Args& args);
-int runTerrainCommand(const Args& args);
+using cli::makeOutputFolder;
 
 }  // namespace glorbe::tools

@@ -26,18 +26,11 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
-bool readArchiveOption(const std::vector<std::string>& args, size_t first, ArchiveChoice& choice, std::string& error) {
-  choice = ArchiveChoice{kArchiveFile, false};
-  for (size_t i = first; i < args.size(); ++i) {
-    if (args[i] == "--archive" && i + 1 < args.size()) {
-      choice.path = args[++i];
-      choice.named = true;
-    } else {
-      error = "unknown option " + args[i];
-      return false;
-    }
-  }
-  return true;
+const cli::Option kArchiveOption{"archive", "ARCHIVE", "the archive to look in (default velk.dat in this folder)"};
+
+ArchiveChoice archiveChoice(const cli::Invocation& call) {
+  const auto named = call.value("archive");
+  return ArchiveChoice{named.value_or(kArchiveFile), named.has_value()};
 }
 
 int findContentFile(const std::string& name, const std::string& archivePath, bool archiveNamed, int64_t& length) {

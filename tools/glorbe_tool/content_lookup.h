@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+
 namespace glorbe::tools {
 
 // A JSON string; bytes outside printable ASCII are written as \u00XX
@@ -19,9 +21,9 @@ struct ArchiveChoice {
   bool named = false;  // given with --archive
 };
 
-// Reads the options from args[first] on. False, with `error` saying why,
-// for any other word (or an --archive without its value).
-bool readArchiveOption(const std::vector<std::string>& args, size_t first, ArchiveChoice& choice, std::string& error);
+// The --archive option as the commands list it, and what it chose.
+extern const cli::Option kArchiveOption;
+ArchiveChoice archiveChoice(const cli::Invocation& call);
 
 // Registers the archive as the player does and checks that `name` is found
 // and fits the load buffer, setting `length`. An archive that cannot be

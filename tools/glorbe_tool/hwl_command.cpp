@@ -9,6 +9,7 @@
 
 #include "common/byte_order.h"
 #include "glorbe_tool/commands.h"
+#include "image_io/png_file.h"
 #include "image_codec/hwl_encoder.h"
 #include "scripts/number_conversion.h"
 #include "textures/image_decoder.h"
@@ -16,6 +17,8 @@
 namespace glorbe::tools {
 
 namespace {
+
+using Args = std::vector<std::string>;  // the command word, then its arguments
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
   std::ifstream in(path, std::ios::binary);
@@ -47,30 +50,30 @@ int failed(const std::string& error) {
   return 1;
 }
 
-int encode(const ToolCommand& self, const Args& args) {
-  if (args.size() < 3) return usageError(self, "expected: encode IN.png OUT.hwl [--levels L] [--quality Q]");
+int encode(const Invocation& call) {
   HwlEncodeOptions options;
-  for (size_t i = 3; i < args.size(); ++i) {
-    const bool hasValue = i + 1 < args.size();
-    if (args[i] == "--levels" && hasValue) {
-      auto v = parseInteger(args[++i]);
-      if (!v || *v < 0 || *v > kMaxImageLevels) return usageError(self, "--levels takes a whole number from 0 to 16");
-      options.levels = *v;
-    } else if (args[i] == "--quality" && hasValue) {
-      auto v = parseInteger(args[++i]);
-      if (!v || *v < 1 || *v > 100) return usageError(self, "--quality takes a whole number from 1 to 100");
-      options.quality = *v;
-    } else {
-      return usageError(self, "unknown option " + args[i]);
+  if (const auto text = call.value("levels")) {
+    const auto v = parseInteger(*text);
+    if (!v || *v < 0 || *v > kMaxImageLevels) {
+      return cli::usageError(call, "--levels takes a whole number from 0 to 16, not \"" + *text + "\"");
     }
+    options.levels = *v;
   }
+  if (const auto text = call.value("quality")) {
+    const auto v = parseInteger(*text);
+    if (!v || *v < 1 || *v > 100) {
+      return cli::usageError(call, "--quality takes a whole number from 1 to 100, not \"" + *text + "\"");
+    }
+    options.quality = *v;
+  }
+  const Args args{"encode", call.argument(0), call.argument(1)};
   PngImage picture;
   std::string error;
   if (!readPng(args[1], picture, error)) return failed(error);
   if (picture.channels == 4) std::fprintf(stderr, "glorbe-tool: %s: the alpha channel is left out\n", args[1].c_str());
   std::vector<uint8_t> file;
   if (!encodeHwl(picture, options, file, error)) return failed(args[1] + ": " + error);
-  if (!writeWholeFile(args[2], file, error)) return failed(error);
+  if (!makeOutputFolder(args[2], error) || !writeWholeFile(args[2], file, error)) return failed(error);
 
   // What the engine will show, against the picture given.
   PngImage decoded;
@@ -95,19 +98,28 @@ int encode(const ToolCommand& self, const Args& args) {
   return 0;
 }
 
-int decode(const ToolCommand& self, const Args& args) {
-  if (args.size() != 3) return usageError(self, "expected: decode IN.hwl OUT.png");
+int decode(const Invocation& call) {
+  const std::string& in = call.argument(0);
+  const std::string& out = call.argument(1);
   std::vector<uint8_t> file;
   PngImage picture;
   std::string error;
-  if (!readWholeFile(args[1], file, error)) return failed(error);
-  if (!decodeHwl(file, picture, error)) return failed(args[1] + ": no picture: " + error);
-  if (!writePng(args[2], picture, error)) return failed(error);
+  if (!readWholeFile(in, file, error)) return failed(error);
+  // A file cut short still decodes (the rest of its streams reads as 0),
+  // but that is no picture to hand on: it is refused with the reason.
+  ImageHeader header;
+  if (readImageHeader(file.data(), file.size(), header) && imageChannelCount(header) != 0 &&
+      imageFileSize(header) > file.size()) {
+    return failed(in + ": the file ends " + std::to_string(imageFileSize(header) - file.size()) +
+                  " bytes before its streams do; no picture written (glorbe-tool hwl info shows more)");
+  }
+  if (!decodeHwl(file, picture, error)) return failed(in + ": no picture: " + error);
+  if (!makeOutputFolder(out, error) || !writePng(out, picture, error)) return failed(error);
   return 0;
 }
 
-int info(const ToolCommand& self, const Args& args) {
-  if (args.size() != 2) return usageError(self, "expected: info FILE");
+int info(const Invocation& call) {
+  const Args args{"info", call.argument(0)};
   std::vector<uint8_t> file;
   std::string error;
   if (!readWholeFile(args[1], file, error)) return failed(error);
@@ -161,13 +173,17 @@ int info(const ToolCommand& self, const Args& args) {
 
 }  // namespace
 
-int runHwlCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("hwl");
-  if (args.empty()) return usageError(self, "expected: encode, decode or info");
-  if (args[0] == "encode") return encode(self, args);
-  if (args[0] == "decode") return decode(self, args);
-  if (args[0] == "info") return info(self, args);
-  return usageError(self, "unknown hwl command " + args[0]);
+std::vector<Command> hwlCommands() {
+  return {
+      {"hwl encode", "IN.png OUT.hwl", 2, 2,
+       {{"levels", "L", "transform levels, 0 to 16 (default 4, fewer for small pictures)"},
+        {"quality", "Q", "1 to 100 (default 75)"}},
+       "A grey or colour picture to a wavelet image (docs/hwl.md); prints its size and PSNR.", encode},
+      {"hwl decode", "IN.hwl OUT.png", 2, 2, {},
+       "The decoder's pixels as a picture. A file that is damaged or cut short gives none (exit code 1).", decode},
+      {"hwl info", "FILE", 1, 1, {},
+       "Header, streams and steps of a wavelet image, and whether it decodes (exit code 1 when not).", info},
+  };
 }
 
 }  // namespace glorbe::tools

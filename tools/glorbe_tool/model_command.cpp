@@ -75,7 +75,7 @@ int buildModel(const std::string& sourcePath, const std::string& outPath) {
     return 1;
   }
   std::string error;
-  if (!writeModel3ds(source, outPath, error)) {
+  if (!makeOutputFolder(outPath, error) || !writeModel3ds(source, outPath, error)) {
     std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
     return 1;
   }
@@ -107,37 +107,30 @@ int checkModel(const std::string& path) {
 
 }  // namespace
 
-int runModelCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("model");
-  if (args.empty()) return usageError(self, "expected an action: build, dump or check");
-  if (args[0] == "build") {
-    if (args.size() != 3) return usageError(self, "expected: build SOURCE OUT.3ds");
-    return buildModel(args[1], args[2]);
-  }
-  if (args[0] == "check") {
-    if (args.size() != 2) return usageError(self, "expected: check FILE.3ds");
-    return checkModel(args[1]);
-  }
-  if (args[0] == "dump") {
-    if (args.size() < 2) return usageError(self, "expected: dump FILE [--at TICK] [--archive ARCHIVE]");
-    std::string archivePath = kArchiveFile;
-    bool archiveNamed = false;
-    std::optional<int32_t> atTick;
-    for (size_t i = 2; i < args.size(); ++i) {
-      if (args[i] == "--archive" && i + 1 < args.size()) {
-        archivePath = args[++i];
-        archiveNamed = true;
-      } else if (args[i] == "--at" && i + 1 < args.size()) {
-        int32_t tick = 0;
-        if (!parseTick(args[++i], tick)) return usageError(self, "--at needs a whole tick, not " + args[i]);
-        atTick = tick;
-      } else {
-        return usageError(self, "unknown option " + args[i]);
-      }
-    }
-    return dumpModel(args[1], archivePath, archiveNamed, atTick);
-  }
-  return usageError(self, "unknown action \"" + args[0] + "\"");
+std::vector<Command> modelCommands() {
+  return {
+      {"model build", "SOURCE OUT.3ds", 2, 2, {},
+       "A model's text form (docs/models.md) written as a .3DS file through lib3ds.",
+       [](const Invocation& call) { return buildModel(call.argument(0), call.argument(1)); }},
+      {"model check", "FILE.3ds", 1, 1, {},
+       "Reads the file with our reader and with lib3ds and lists where they differ (exit code 1 when they do).",
+       [](const Invocation& call) { return checkModel(call.argument(0)); }},
+      {"model dump", "FILE", 1, 1,
+       {{"at", "TICK", "each object's transform at TICK too"},
+        kArchiveOption},
+       "A .3DS model as the engine reads it, one JSON document (docs/models.md).\n"
+       "FILE is looked up on disk first, then in the archive.",
+       [](const Invocation& call) {
+         std::optional<int32_t> atTick;
+         if (const auto at = call.value("at")) {
+           int32_t tick = 0;
+           if (!parseTick(*at, tick)) return cli::usageError(call, "--at takes a whole tick, not \"" + *at + "\"");
+           atTick = tick;
+         }
+         const ArchiveChoice archive = archiveChoice(call);
+         return dumpModel(call.argument(0), archive.path, archive.named, atTick);
+       }},
+  };
 }
 
 }  // namespace glorbe::tools

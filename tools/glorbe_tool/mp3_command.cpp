@@ -8,25 +8,30 @@
 
 namespace glorbe::tools {
 
-int runMp3Command(const Args& args) {
-  const ToolCommand& self = findToolCommand("mp3");
-  if (args.size() < 2 || args[0] != "tune") return usageError(self, "expected: tune OUT.mp3");
+namespace {
+
+int tune(const Invocation& call) {
   double seconds = 8.0;
-  for (size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--seconds" && i + 1 < args.size()) {
-      auto v = parseReal(args[++i]);
-      if (!v || *v <= 0 || *v > 3600) return usageError(self, "--seconds takes a number of seconds up to 3600");
-      seconds = static_cast<double>(*v);
-    } else {
-      return usageError(self, "unknown option " + args[i]);
+  if (const auto text = call.value("seconds")) {
+    const auto v = parseReal(*text);
+    if (!v || *v <= 0 || *v > 3600) {
+      return cli::usageError(call, "--seconds takes a number of seconds above 0 and up to 3600, not \"" + *text + "\"");
     }
+    seconds = static_cast<double>(*v);
   }
+  const std::string& out = call.argument(0);
   std::string error;
-  if (!writeMp3(args[1], renderTestTune(seconds, 44100), 44100, 192, error)) {
-    std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
-    return 1;
+  if (!makeOutputFolder(out, error) || !writeMp3(out, renderTestTune(seconds, 44100), 44100, 192, error)) {
+    return cli::failure(call, error);
   }
   return 0;
+}
+
+}  // namespace
+
+std::vector<Command> mp3Commands() {
+  return {{"mp3 tune", "OUT.mp3", 1, 1, {{"seconds", "S", "its length in seconds (default 8)"}},
+           "A short generated tune, 44.1 kHz stereo, 192 kbit/s: the tests' stream.", tune}};
 }
 
 }  // namespace glorbe::tools

@@ -14,6 +14,21 @@ namespace glorbe::tools {
 
 namespace {
 
+// Bytes a terminal should not be given are shown as \xNN.
+std::string printable(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
 bool readScore(const std::string& path, Score& score) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -22,9 +37,15 @@ bool readScore(const std::string& path, Score& score) {
   }
   std::stringstream text;
   text << in.rdbuf();
+  const std::string bytes = text.str();
+  // A score is text: an MP3 or a picture given by mistake is said to be none.
+  if (bytes.find('\0') != std::string::npos) {
+    std::fprintf(stderr, "glorbe-tool: %s is not a score: it is no text file (docs/music.md)\n", path.c_str());
+    return false;
+  }
   std::string error;
-  if (!parseScore(text.str(), score, error)) {
-    std::fprintf(stderr, "glorbe-tool: %s:%s\n", path.c_str(), error.c_str());
+  if (!parseScore(bytes, score, error)) {
+    std::fprintf(stderr, "glorbe-tool: %s:%s\n", path.c_str(), printable(error).c_str());
     return false;
   }
   return true;
@@ -53,49 +74,52 @@ bool writeWav(const std::string& path, const std::vector<int16_t>& stereo, int r
 
 }  // namespace
 
-int runMusicCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("music");
-  if (args.size() == 2 && args[0] == "info") {
-    Score score;
-    if (!readScore(args[1], score)) return 1;
-    std::printf("tempo\t%g\nbars\t%d\nseconds\t%.3f\n", score.tempo, score.totalBars(), score.lengthSeconds());
-    int bar = 0;
-    for (const Section& s : score.sections) {
-      std::printf("section\t%s\tbar %d\t%.3f s\n", s.name.c_str(), bar,
-                  bar * score.stepsPerBar() * score.secondsPerStep());
-      bar += s.bars;
-    }
-    return 0;
-  }
-  if (args.size() < 3 || args[0] != "render") return usageError(self, "expected: render SCORE OUT.mp3 or info SCORE");
-  std::string wav;
-  for (size_t i = 3; i < args.size(); ++i) {
-    if (args[i] == "--wav" && i + 1 < args.size()) wav = args[++i];
-    else return usageError(self, "unknown option " + args[i]);
-  }
+namespace {
+
+int info(const Invocation& call) {
   Score score;
-  if (!readScore(args[1], score)) return 1;
+  if (!readScore(call.argument(0), score)) return 1;
+  std::printf("tempo\t%g\nbars\t%d\nseconds\t%.3f\n", score.tempo, score.totalBars(), score.lengthSeconds());
+  int bar = 0;
+  for (const Section& s : score.sections) {
+    std::printf("section\t%s\tbar %d\t%.3f s\n", s.name.c_str(), bar, bar * score.stepsPerBar() * score.secondsPerStep());
+    bar += s.bars;
+  }
+  return 0;
+}
+
+int render(const Invocation& call) {
+  const std::string& scorePath = call.argument(0);
+  const std::string& out = call.argument(1);
+  const std::string wav = call.value("wav").value_or("");
+  Score score;
+  if (!readScore(scorePath, score)) return 1;
+  std::string error;
+  if (!makeOutputFolder(out, error) || (!wav.empty() && !makeOutputFolder(wav, error))) return cli::failure(call, error);
   const int rate = 44100;
   // Progress on a terminal; one line when the output goes to a log.
   const bool terminal = isatty(fileno(stderr)) != 0;
   int shown = -1;
   const auto pcm = renderScore(score, rate, [&](double done) {
     const int percent = static_cast<int>(done * 100);
-    if (terminal && percent / 10 != shown / 10) std::fprintf(stderr, "\rrendering %s: %3d%%", args[1].c_str(), percent);
+    if (terminal && percent / 10 != shown / 10) std::fprintf(stderr, "\rrendering %s: %3d%%", scorePath.c_str(), percent);
     shown = percent;
   });
-  std::fprintf(stderr, "%srendered %s: %.1f s of music\n", terminal ? "\r" : "", args[1].c_str(),
+  std::fprintf(stderr, "%srendered %s: %.1f s of music\n", terminal ? "\r" : "", scorePath.c_str(),
                pcm.size() / 2.0 / rate);
-  std::string error;
-  if (!wav.empty() && !writeWav(wav, pcm, rate)) {
-    std::fprintf(stderr, "glorbe-tool: cannot write %s\n", wav.c_str());
-    return 1;
-  }
-  if (!writeMp3(args[2], pcm, rate, 192, error)) {
-    std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
-    return 1;
-  }
+  if (!wav.empty() && !writeWav(wav, pcm, rate)) return cli::failure(call, "cannot write " + wav);
+  if (!writeMp3(out, pcm, rate, 192, error)) return cli::failure(call, error);
   return 0;
+}
+
+}  // namespace
+
+std::vector<Command> musicCommands() {
+  return {
+      {"music render", "SCORE OUT.mp3", 2, 2, {{"wav", "OUT.wav", "the same music as a WAV file too"}},
+       "The synthesizer: a score (docs/music.md) to 44.1 kHz stereo, 192 kbit/s.", render},
+      {"music info", "SCORE", 1, 1, {}, "Tempo, bars, length and section start times of a score.", info},
+  };
 }
 
 }  // namespace glorbe::tools

@@ -6,6 +6,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
+#include "core/core.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/content_lookup.h"
 #include "scripts/script_reader.h"
@@ -13,15 +14,15 @@
 namespace glorbe::tools {
 
 
-int runScriptCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("script");
-  if (args.size() < 2 || args[0] != "dump") return usageError(self, "expected: dump FILE");
-  ArchiveChoice archive;
-  std::string error;
-  if (!readArchiveOption(args, 2, archive, error)) return usageError(self, error);
-  const std::string& name = args[1];
+namespace {
+
+int dumpScript(const Invocation& call) {
+  const ArchiveChoice archive = archiveChoice(call);
+  const std::string& archivePath = archive.path;
+  const bool archiveNamed = archive.named;
+  const std::string& name = call.argument(0);
   int64_t length = 0;
-  if (findContentFile(name, archive.path, archive.named, length) != 0) return 1;
+  if (findContentFile(name, archivePath, archiveNamed, length) != 0) return 1;
 
   allocateLoadBuffer();
   LoadedFile file;
@@ -51,6 +52,15 @@ int runScriptCommand(const Args& args) {
   }
   releaseFile(file);
   return 0;
+}
+
+}  // namespace
+
+std::vector<Command> scriptCommands() {
+  return {{"script dump", "FILE", 1, 1, {kArchiveOption},
+           "A scene script as the engine reads it, one JSON object per line.\n"
+           "FILE is looked up on disk first, then in the archive.",
+           dumpScript}};
 }
 
 }  // namespace glorbe::tools

@@ -67,18 +67,17 @@ int dumpShow(int width, int height) {
 
 }  // namespace
 
-int runShowCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("show");
-  if (args.empty() || args[0] != "dump") return usageError(self, "expected: dump [--size WxH]");
-  int width = 800, height = 600;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--size" && i + 1 < args.size()) {
-      if (!parseSize(args[++i], width, height)) return usageError(self, "bad size " + args[i]);
-    } else {
-      return usageError(self, "unknown option " + args[i]);
-    }
-  }
-  return dumpShow(width, height);
+std::vector<Command> showCommands() {
+  return {{"show dump", "", 0, 0, {{"size", "WxH", "the window the loading phase runs in (default 800x600)"}},
+           "In a show folder: every table after the player's loading phase, one JSON document.\n"
+           "Materials, sprites, move lists, scenes and terrains. Needs an X display.",
+           [](const Invocation& call) {
+             int width = 800, height = 600;
+             if (const auto size = call.value("size"); size && !parseSize(*size, width, height)) {
+               return cli::usageError(call, "--size takes WIDTHxHEIGHT, each 16 to 8192, not \"" + *size + "\"");
+             }
+             return dumpShow(width, height);
+           }}};
 }
 
 }  // namespace glorbe::tools

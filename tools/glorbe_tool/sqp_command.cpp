@@ -7,6 +7,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
+#include "core/core.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/content_lookup.h"
 #include "sequencer/sequence_script.h"
@@ -34,6 +35,11 @@ int buildTimeline(const std::string& sourcePath, const std::string& outPath) {
     return 1;
   }
   const std::string bytes = encodeTimeline(source);
+  std::string error;
+  if (!makeOutputFolder(outPath, error)) {
+    std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());
+    return 1;
+  }
   if (bytes.size() > static_cast<size_t>(kLoadBufferSize)) {
     std::fprintf(stderr, "glorbe-tool: the timeline takes %zu bytes; the player loads at most %d\n", bytes.size(),
                  kLoadBufferSize);
@@ -69,21 +75,18 @@ int dumpTimeline(const std::string& name, const std::string& archivePath, bool a
 
 }  // namespace
 
-int runSqpCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("sqp");
-  if (args.empty()) return usageError(self, "expected: build SOURCE OUT.sqp, or dump FILE");
-  if (args[0] == "build") {
-    if (args.size() != 3) return usageError(self, "expected: build SOURCE OUT.sqp");
-    return buildTimeline(args[1], args[2]);
-  }
-  if (args[0] == "dump") {
-    if (args.size() < 2) return usageError(self, "expected: dump FILE [--archive ARCHIVE]");
-    ArchiveChoice archive;
-    std::string error;
-    if (!readArchiveOption(args, 2, archive, error)) return usageError(self, error);
-    return dumpTimeline(args[1], archive.path, archive.named);
-  }
-  return usageError(self, "unknown action \"" + args[0] + "\"");
+std::vector<Command> sqpCommands() {
+  return {
+      {"sqp build", "SOURCE OUT.sqp", 2, 2, {},
+       "A timeline's text form (docs/timeline.md) compiled into the player's timeline file.",
+       [](const Invocation& call) { return buildTimeline(call.argument(0), call.argument(1)); }},
+      {"sqp dump", "FILE", 1, 1, {kArchiveOption},
+       "A timeline file as the player loads it, one JSON document.\nFILE is looked up on disk first, then in the archive.",
+       [](const Invocation& call) {
+         const ArchiveChoice archive = archiveChoice(call);
+         return dumpTimeline(call.argument(0), archive.path, archive.named);
+       }},
+  };
 }
 
 }  // namespace glorbe::tools

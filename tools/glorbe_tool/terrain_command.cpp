@@ -105,30 +105,37 @@ int printErrors(const std::vector<uint8_t>& heights, int32_t width, int32_t heig
 
 }  // namespace
 
-int runTerrainCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("terrain");
-  if (args.empty() || args[0] != "errors" || args.size() < 2 || args.size() > 3) {
-    return usageError(self, "expected: errors SOURCE [WxH]");
-  }
-  const std::string& source = args[1];
+namespace {
+
+int terrainErrors(const Invocation& call) {
+  const std::string& source = call.argument(0);
   std::vector<uint8_t> heights;
   int32_t width = 0, height = 0;
   if (endsWithTex(source)) {
-    if (args.size() != 3) return usageError(self, "a .TEX program needs the size WxH to run at");
-    const std::string& size = args[2];
+    if (call.arguments.size() != 2) return cli::usageError(call, "a .TEX program needs the size WxH to run at");
+    const std::string& size = call.argument(1);
     const size_t x = size.find('x');
     const auto w = x == std::string::npos ? std::nullopt : parseInteger(size.substr(0, x));
     const auto h = x == std::string::npos ? std::nullopt : parseInteger(size.substr(x + 1));
-    if (!w || !h) return usageError(self, "the size is WIDTHxHEIGHT, not \"" + size + "\"");
+    if (!w || !h) return cli::usageError(call, "the size is WIDTHxHEIGHT, not \"" + size + "\"");
     width = *w;
     height = *h;
     if (!isTerrainSize(width, height)) return failed(sideError(width, height));
     if (const int status = heightsFromProgram(source, width, height, heights); status != 0) return status;
   } else {
-    if (args.size() == 3) return usageError(self, "WxH is for .TEX programs; a picture has its own size");
+    if (call.arguments.size() == 2) return cli::usageError(call, "WxH is for .TEX programs; a picture has its own size");
     if (const int status = heightsFromPicture(source, heights, width, height); status != 0) return status;
   }
   return printErrors(heights, width, height);
+}
+
+}  // namespace
+
+std::vector<Command> terrainCommands() {
+  return {{"terrain errors", "SOURCE [WxH]", 1, 2, {},
+           "The terrain analysis of a height field as JSON: heights, error map and quadtree nodes.\n"
+           "SOURCE is a grey or RGB PNG, or a .TEX program run at WxH (sides powers of two from 2 to 4096).",
+           terrainErrors}};
 }
 
 }  // namespace glorbe::tools

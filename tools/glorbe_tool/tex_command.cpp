@@ -56,6 +56,7 @@ int assemble(const std::string& source, const std::string& outPath) {
   std::string error;
   if (!assembleTexProgram(text, source, program, error)) return cannot(error);
   const std::vector<uint8_t> bytes = encodeTexProgram(program);
+  if (!makeOutputFolder(outPath, error)) return cannot(error);
   std::ofstream out(outPath, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
@@ -91,6 +92,11 @@ int run(const std::string& path, int32_t size, const std::string& outPath) {
   }
   if (progress && total > 0) std::fprintf(stderr, "\n");
 
+  std::string error;
+  if (!makeOutputFolder(outPath, error)) {
+    releaseGeneratedTexture();
+    return cannot(error);
+  }
   PngImage image;
   image.width = texGenerator.width;
   image.height = texGenerator.height;
@@ -98,35 +104,42 @@ int run(const std::string& path, int32_t size, const std::string& outPath) {
   const uint8_t* layer = texLayer(kTexOutputLayer);
   image.pixels.assign(layer, layer + static_cast<size_t>(image.width) * image.height * 3);
   releaseGeneratedTexture();
-  std::string error;
   if (!writePng(outPath, image, error)) return cannot(error);
+  return 0;
+}
+
+int runProgram(const Invocation& call) {
+  const std::string& sizeText = call.argument(1);
+  const auto size = parseInteger(sizeText);
+  if (!size || *size < 1 || *size > kTexMaxSize || (*size & (*size - 1)) != 0) {
+    return cli::usageError(call, "SIZE is a power of two from 1 to " + std::to_string(kTexMaxSize) + ", not \"" +
+                                     sizeText + "\"");
+  }
+  return run(call.argument(0), *size, call.argument(2));
+}
+
+int listOperations(const Invocation&) {
+  for (const TexOperationInfo& op : texOperations()) {
+    std::string params;
+    for (const char* p : op.params) params += std::string(params.empty() ? "" : " ") + p;
+    std::printf("%d\t%s\t%s\t%s\n", op.opcode, op.name, params.c_str(), op.summary);
+  }
   return 0;
 }
 
 }  // namespace
 
-int runTexCommand(const Args& args) {
-  const ToolCommand& self = findToolCommand("tex");
-  const std::string sub = args.empty() ? "" : args[0];
-  if (sub == "asm" && args.size() == 3) return assemble(args[1], args[2]);
-  if (sub == "disasm" && args.size() == 2) return disassemble(args[1]);
-  if (sub == "run" && args.size() == 4) {
-    const auto size = parseInteger(args[2]);
-    if (!size || *size < 1 || *size > kTexMaxSize || (*size & (*size - 1)) != 0) {
-      return usageError(self, "SIZE is a power of two from 1 to " + std::to_string(kTexMaxSize) + ", not \"" +
-                                  args[2] + "\"");
-    }
-    return run(args[1], *size, args[3]);
-  }
-  if (sub == "ops" && args.size() == 1) {
-    for (const TexOperationInfo& op : texOperations()) {
-      std::string params;
-      for (const char* p : op.params) params += std::string(params.empty() ? "" : " ") + p;
-      std::printf("%d\t%s\t%s\t%s\n", op.opcode, op.name, params.c_str(), op.summary);
-    }
-    return 0;
-  }
-  return usageError(self, "expected: asm SOURCE OUT.TEX, disasm FILE.TEX, run FILE.TEX SIZE OUT.png or ops");
+std::vector<Command> texCommands() {
+  return {
+      {"tex asm", "SOURCE OUT.TEX", 2, 2, {},
+       "A texture program from its text form (docs/texture-programs.md) to the engine's 22,020-byte file.",
+       [](const Invocation& call) { return assemble(call.argument(0), call.argument(1)); }},
+      {"tex disasm", "FILE.TEX", 1, 1, {}, "A texture program as text.",
+       [](const Invocation& call) { return disassemble(call.argument(0)); }},
+      {"tex run", "FILE.TEX SIZE OUT.png", 3, 3, {},
+       "Layer 4 after running the program at SIZE x SIZE (a power of two up to 4096), seed 0.", runProgram},
+      {"tex ops", "", 0, 0, {}, "The operations: opcode, name, parameters, what it does.", listOperations},
+  };
 }
 
 }  // namespace glorbe::tools
