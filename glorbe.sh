@@ -82,11 +82,17 @@ fuzz() {
 }
 
 # The bundled show rendered by glorbe-render of build-fuzz (ASan and UBSan),
-# at 800x600 and 320x240, from start to end at 6 frames a second (--full:
-# 60): any sanitizer report, leak or GL error fails.
+# at 800x600 and 320x240, from start to end at 2 frames a second (--fps N
+# for another rate, --full for 60): any sanitizer report, leak or GL error
+# fails.
 sanitize_show() {
-  local fps=6
-  [ "${1:-}" = "--full" ] && fps=60
+  local fps=2
+  case "${1:-}" in
+    --full) fps=60 ;;
+    --fps) fps="${2:?--fps needs a value}" ;;
+    "") ;;
+    *) echo "sanitize-show: unknown option $1" >&2; return 2 ;;
+  esac
   build  # the show, from the Release build
   configure_fuzz_build
   cmake --build "$FUZZ_BUILD" -j "$JOBS" --target glorbe-render
