@@ -9,6 +9,7 @@
 
 #include "core/core.h"
 #include "display/display.h"
+#include "display/display_state.h"
 #include "platform/gl_platform.h"
 
 namespace glorbe::bench {
@@ -27,7 +28,7 @@ inline void openBenchWindow(int width, int height) {
   glutHideWindow();
 
   auto supported = [](const char* ext) { return glutExtensionSupported(ext) != 0; };
-  DisplayCaps& caps = displayCaps;
+  DisplayCaps& caps = display.caps;
   caps.hasTexEnvCombine = supported("GL_EXT_texture_env_combine");
   caps.hasTexEnvAdd = supported("GL_EXT_texture_env_add") || supported("GL_ARB_texture_env_add");
   caps.lockArraysFn = reinterpret_cast<PFNGLLOCKARRAYSEXTPROC>(glProcAddress("glLockArraysEXT"));

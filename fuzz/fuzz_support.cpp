@@ -21,6 +21,7 @@
 #include "scripts/material_table.h"
 #include "scripts/sprite_script.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 #include "textures/texture_generator.h"
 
 namespace glorbe::fuzz {
@@ -124,7 +125,7 @@ void resetEngineState() {
   resetTexGenerator();
   resetMaterialTable();
   resetSpriteTables();
-  resetSequenceScript();
+  resetSequencerState();
 }
 
 void openGlWindow() {

@@ -54,8 +54,10 @@ inline constexpr uint8_t kSeekListEnd = 255;
 
 // ---- records ----------------------------------------------------------------
 
-// A restart point inside a deflated entry (the layout is described in
-// docs/archive-seek-points.md).
+// A restart point inside a deflated entry: where the decoder can start
+// without the bytes before it. In the archive comment's index each point is
+// 16 bytes (the four offsets and the two window fields, little-endian)
+// followed by its window bytes.
 struct SeekPoint {
   uint32_t compressedOffset = 0;    // from the entry's dataOffset
   uint32_t uncompressedOffset = 0;  // decoded bytes before the point

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/demo_clock.h"
+
 namespace glorbe {
 
 struct SoundStream;
@@ -22,6 +24,8 @@ inline constexpr const char* kMusicPlayText = "Couldn't play quendar.mp3!";
 inline constexpr const char* kMusicSyncText = "Couldn't get time synced with Muzik!";
 inline constexpr unsigned kStencilDisplayMode = 32;  // GLUT_STENCIL
 
+// The core's process-wide state: the command line, the overlay switch, the
+// loading screens, the music stream and the demo clock.
 struct CoreState {
   std::vector<std::string> commandLine;  // arguments after the program name
   bool overlayEnabled = false;
@@ -29,9 +33,13 @@ struct CoreState {
   int32_t loadingStep = 0;  // loading screens shown so far
   SoundStream* music = nullptr;
   int musicChannel = -1;
+  DemoClock clock;
 };
 
 extern CoreState core;
+
+// Everything back to its start values (tests).
+void resetCoreState();
 
 // The player: start-up, then the GLUT main loop. Returns only if the loop does.
 int runPlayer(int argc, char** argv);

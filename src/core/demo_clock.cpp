@@ -5,8 +5,6 @@
 
 namespace glorbe {
 
-DemoClock demoClock;
-
 int32_t ticksFromMs(long double ms) { return roundToInt32(ms * 60.0L / 1000.0L); }
 
 int32_t msFromTicks(int32_t tick) { return roundToInt32(static_cast<long double>(tick) * 1000.0L / 60.0L); }

@@ -1,5 +1,6 @@
 // Demo time: ticks of 1/60 second derived from the music position, and the
-// rules of the frame driver that do not need a display.
+// rules of the frame driver that do not need a display. The clock itself is
+// part of the core's state (core.h).
 #pragma once
 
 #include <cstdint>
@@ -18,8 +19,6 @@ struct DemoClock {
   int32_t fpsLastMs = 0;
   std::string fpsText = "thinking!";
 };
-
-extern DemoClock demoClock;
 
 // round(ms * 60 / 1000) in extended precision, ties to even.
 int32_t ticksFromMs(long double ms);

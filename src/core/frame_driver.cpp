@@ -13,10 +13,13 @@
 #include "platform/sound.h"
 #include "platform/stop_signals.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 
 namespace glorbe {
 
 CoreState core;
+
+void resetCoreState() { core = CoreState{}; }
 
 void setBaseGlState() {
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -57,44 +60,44 @@ constexpr double kStartWaitLimitMs = 5000.0;
 
 void firstFrame() {
   runLoadingPhase();
-  sequenceScript.startTick = resolveStartTick(core.commandLine, sequenceScript.startTick, sequenceScript.endTick);
+  sequencer.script.startTick = resolveStartTick(core.commandLine, sequencer.script.startTick, sequencer.script.endTick);
 
   startMusic();
   registerExitProcedure(shutdownSound);
 
-  demoClock.currentTick = sequenceScript.startTick;
-  demoClock.fpsLastMs = msFromTicks(sequenceScript.startTick);
-  demoClock.fpsText = "thinking!";
+  core.clock.currentTick = sequencer.script.startTick;
+  core.clock.fpsLastMs = msFromTicks(sequencer.script.startTick);
+  core.clock.fpsText = "thinking!";
 
   const double waitStart = monotonicMs();
   while (!soundIsPlaying(core.musicChannel) && monotonicMs() - waitStart < kStartWaitLimitMs) {
     endIfStopSignal();
   }
-  soundSetTimeMs(core.music, demoClock.fpsLastMs);
+  soundSetTimeMs(core.music, core.clock.fpsLastMs);
   // Wait until the music has reached a position of at least one tick, so the
   // first drawn frame does not read tick 0 while the music plays.
   while (soundIsPlaying(core.musicChannel) && ticksFromMs(soundGetTimeMs(core.music)) <= 0 &&
          monotonicMs() - waitStart < kStartWaitLimitMs) {
     endIfStopSignal();
   }
-  demoClock.firstFrame = false;
+  core.clock.firstFrame = false;
 }
 
 }  // namespace
 
 void onDisplay() {
   endIfStopSignal();
-  if (demoClock.firstFrame) {
+  if (core.clock.firstFrame) {
     firstFrame();
     return;
   }
-  demoClock.previousTick = demoClock.currentTick;
+  core.clock.previousTick = core.clock.currentTick;
   const double askedAt = monotonicMs();
   const int32_t ms = soundGetTimeMs(core.music);
   traceFrame(ms, askedAt);
-  demoClock.currentTick = ticksFromMs(ms);
+  core.clock.currentTick = ticksFromMs(ms);
 
-  switch (frameOutcome(demoClock.currentTick, sequenceScript.endTick, soundIsPlaying(core.musicChannel))) {
+  switch (frameOutcome(core.clock.currentTick, sequencer.script.endTick, soundIsPlaying(core.musicChannel))) {
     case FrameOutcome::End:
       endProgram(0);
     case FrameOutcome::SyncLost:
@@ -105,16 +108,16 @@ void onDisplay() {
       break;
   }
 
-  runSequence(sequenceScript, demoClock.currentTick, demoClock.previousTick, true, 0, 15);
+  runSequence(sequencer.script, core.clock.currentTick, core.clock.previousTick, true, 0, 15);
 
   if (core.overlayEnabled) {
     drawStatisticsOverlay(ms);
   } else {
-    demoClock.fpsLastMs = ms;
+    core.clock.fpsLastMs = ms;
   }
-  demoClock.totalFrames += 1;
+  core.clock.totalFrames += 1;
   glutSwapBuffers();
-  if (demoClock.totalFrames == 1) traceStartup("first-frame");
+  if (core.clock.totalFrames == 1) traceStartup("first-frame");
 }
 
 }  // namespace glorbe

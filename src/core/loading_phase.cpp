@@ -14,6 +14,7 @@
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 #include "textures/image_decoder.h"
 
 namespace glorbe {
@@ -124,8 +125,8 @@ void runLoadingPhase() {
   for (const char* script : kSceneScripts) parseSceneScript(script);
   drawLoadingScreen();
 
-  if (!loadSequenceScript(kTimelineFile, sequenceScript)) {
-    sequenceScript = musicOnlyTimeline(ticksFromMs(demoClock.streamLengthMs));
+  if (!loadSequenceScript(kTimelineFile, sequencer.script)) {
+    sequencer.script = musicOnlyTimeline(ticksFromMs(core.clock.streamLengthMs));
   }
 
   traceStartup("loaded");

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 
+#include "core/core.h"
 #include "core/demo_clock.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "display/gl_drawing_state.h"
 #include "render/frame_stats.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 
 namespace glorbe {
 
@@ -46,9 +48,9 @@ std::string formatRate(double value) {
 
 std::array<OverlayLine, 8> buildStatisticsLines(int32_t ms, int32_t stencilBits) {
   std::array<OverlayLine, 8> lines;
-  lines[0] = {0.29f, "time" + std::to_string(ms) + "," + std::to_string(demoClock.streamLengthMs)};
+  lines[0] = {0.29f, "time" + std::to_string(ms) + "," + std::to_string(core.clock.streamLengthMs)};
   lines[1] = {0.25f, "stencil" + std::to_string(stencilBits)};
-  lines[2] = {0.21f, "maxtexsize" + std::to_string(displayCaps.maxTextureSize)};
+  lines[2] = {0.21f, "maxtexsize" + std::to_string(display.caps.maxTextureSize)};
   lines[3] = {0.17f, "objpolys" + std::to_string(frameStats.objpolys)};
   frameStats.objpolys = 0;
   lines[4] = {0.13f, "parsys" + std::to_string(frameStats.parsys)};
@@ -57,17 +59,17 @@ std::array<OverlayLine, 8> buildStatisticsLines(int32_t ms, int32_t stencilBits)
   frameStats.objs = 0;
 
   // No music time since the start position yet: the average is taken as 0.
-  const int64_t sinceStart = int64_t{ms} - msFromTicks(sequenceScript.startTick);
-  const double average = sinceStart != 0 ? demoClock.totalFrames * 1000.0 / static_cast<double>(sinceStart) : 0.0;
+  const int64_t sinceStart = int64_t{ms} - msFromTicks(sequencer.script.startTick);
+  const double average = sinceStart != 0 ? core.clock.totalFrames * 1000.0 / static_cast<double>(sinceStart) : 0.0;
   lines[6] = {0.01f, "avfps" + formatRate(average)};
 
-  demoClock.fpsFrames += 1;
-  if (int64_t{demoClock.fpsLastMs} + 1000 < ms) {
-    demoClock.fpsText = formatRate(demoClock.fpsFrames * 1000.0 / (static_cast<double>(ms) - demoClock.fpsLastMs));
-    demoClock.fpsLastMs = ms;
-    demoClock.fpsFrames = 0;
+  core.clock.fpsFrames += 1;
+  if (int64_t{core.clock.fpsLastMs} + 1000 < ms) {
+    core.clock.fpsText = formatRate(core.clock.fpsFrames * 1000.0 / (static_cast<double>(ms) - core.clock.fpsLastMs));
+    core.clock.fpsLastMs = ms;
+    core.clock.fpsFrames = 0;
   }
-  lines[7] = {0.05f, "fps" + demoClock.fpsText};
+  lines[7] = {0.05f, "fps" + core.clock.fpsText};
   return lines;
 }
 

@@ -1,7 +1,7 @@
 // Starting and stopping the music stream; every failure is fatal.
 #include "core/core.h"
 #include "core/demo_clock.h"
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"
@@ -10,7 +10,7 @@ namespace glorbe {
 
 void initSound() {
   // The launcher's sound list orders the outputs as the sound layer does.
-  if (engineSettings.soundDriver != SoundOutputDefault) soundSetOutput(engineSettings.soundDriver);
+  if (display.settings.soundDriver != SoundOutputDefault) soundSetOutput(display.settings.soundDriver);
   if (!soundInit(44100, 4)) {
     showMessageBox(kSoundCaption, kSoundInitText);
     endProgram(0);
@@ -21,7 +21,7 @@ void initSound() {
     soundClose();
     endProgram(0);
   }
-  demoClock.streamLengthMs = soundGetLengthMs(core.music);
+  core.clock.streamLengthMs = soundGetLengthMs(core.music);
 }
 
 void startMusic() {

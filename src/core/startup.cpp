@@ -7,7 +7,7 @@
 #include "archive/load_buffer.h"
 #include "core/core.h"
 #include "core/run_trace.h"
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "display/display.h"
 #include "launcher/launcher.h"
 #include "platform/stop_signals.h"
@@ -20,7 +20,7 @@ void initProcessState(int argc, char** argv) {
   glutArgc = argc;
   core.commandLine.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   core.overlayEnabled = false;
-  engineSettings = EngineSettings{};
+  display.settings = EngineSettings{};
   allocateLoadBuffer();
   setDisplayArguments(&glutArgc, argv);
 }
@@ -29,7 +29,7 @@ void initProcessState(int argc, char** argv) {
 void loadLoaderTextures() {
   for (size_t i = 0; i < core.loaderTextures.size(); ++i) {
     const std::string name = "loader\\" + std::to_string(i) + ".hwl";
-    core.loaderTextures[i] = loadImageTexture(name, GL_RGBA, displayCaps.plainFilter, GL_REPEAT, 255, false, false);
+    core.loaderTextures[i] = loadImageTexture(name, GL_RGBA, display.caps.plainFilter, GL_REPEAT, 255, false, false);
   }
 }
 

@@ -1,15 +1,12 @@
 // Probing the GL implementation into DisplayCaps.
 #include <GL/freeglut.h>
 
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "display/display.h"
 #include "platform/gl_platform.h"
 #include "platform/message_box.h"
 
 namespace glorbe {
-
-DisplayCaps displayCaps;
-ProjectionSettings projectionSettings;
 
 std::vector<CapabilityWarning> computeCapabilityFlags(const CapabilityInputs& in,
                                                       const std::function<bool(const char*)>& extensionSupported,
@@ -50,8 +47,8 @@ void checkCapabilities() {
   CapabilityInputs in;
   in.vendor = glString(GL_VENDOR);
   in.renderer = glString(GL_RENDERER);
-  in.trilinear = engineSettings.trilinear;
-  in.compression = engineSettings.compression;
+  in.trilinear = display.settings.trilinear;
+  in.compression = display.settings.compression;
 
   DisplayCaps caps;
   const auto warnings = computeCapabilityFlags(
@@ -77,7 +74,7 @@ void checkCapabilities() {
   GLint maxSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   caps.maxTextureSize = maxSize;
-  displayCaps = caps;
+  display.caps = caps;
 }
 
 }  // namespace glorbe

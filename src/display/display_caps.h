@@ -1,5 +1,6 @@
 // What the OpenGL implementation can do, probed once when the display opens,
-// and the fixed projection settings. Written only by the display set-up.
+// and the fixed projection settings; both live in the display's state record
+// (display_state.h).
 #pragma once
 
 #include <GL/gl.h>
@@ -33,9 +34,6 @@ struct ProjectionSettings {
 };
 
 inline constexpr double kProjectionAspect = 1.3333;  // whatever the window's shape
-
-extern DisplayCaps displayCaps;
-extern ProjectionSettings projectionSettings;
 
 // What decides the capability flags besides the entry points.
 struct CapabilityInputs {

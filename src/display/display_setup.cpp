@@ -2,21 +2,16 @@
 #include <GL/freeglut.h>
 
 #include "display/display.h"
+#include "display/display_state.h"
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
 #include "platform/screen_saver.h"
 
 namespace glorbe {
 
-namespace {
-int* displayArgc = nullptr;
-char** displayArgv = nullptr;
-bool screenSaverWasActive = false;
-}  // namespace
-
 void setDisplayArguments(int* argc, char** argv) {
-  displayArgc = argc;
-  displayArgv = argv;
+  display.setup.argc = argc;
+  display.setup.argv = argv;
 }
 
 std::string gameModeString(int width, int height, int bits) {
@@ -26,15 +21,15 @@ std::string gameModeString(int width, int height, int bits) {
 void leaveGameMode() { glutLeaveGameMode(); }
 
 void restoreScreenSaver() {
-  if (screenSaverWasActive) restoreScreenSaverSetting();
+  if (display.setup.screenSaverWasActive) restoreScreenSaverSetting();
 }
 
 void setupDisplay(int width, int height, int bits, bool fullscreen, unsigned extraDisplayMode) {
   int fallbackArgc = 1;
   char fallbackName[] = "glorbe";
   char* fallbackArgv[] = {fallbackName, nullptr};
-  if (displayArgc == nullptr) setDisplayArguments(&fallbackArgc, fallbackArgv);
-  glutInit(displayArgc, displayArgv);
+  if (display.setup.argc == nullptr) setDisplayArguments(&fallbackArgc, fallbackArgv);
+  glutInit(display.setup.argc, display.setup.argv);
   glutInitDisplayMode(kDisplayModeBase | extraDisplayMode);
   // Closing the window ends the program normally, with the exit procedures.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
@@ -59,7 +54,7 @@ void setupDisplay(int width, int height, int bits, bool fullscreen, unsigned ext
 
   checkCapabilities();
 
-  screenSaverWasActive = disableScreenSaver();
+  display.setup.screenSaverWasActive = disableScreenSaver();
   registerExitProcedure(restoreScreenSaver);
 }
 

@@ -1,5 +1,6 @@
 // The launcher's choices, read by the display set-up, the texture code and
-// the sound start-up. All zero until the launcher fills them.
+// the sound start-up. All zero until the launcher fills them (the record
+// lives in the display's state, display_state.h).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,5 @@ struct EngineSettings {
   int32_t textureDepth = 0;  // 0 default, 1 16-bit, 2 32-bit textures
   int32_t soundDriver = 0;   // 0 default, 1 no sound, 2 PulseAudio, 3 ALSA
 };
-
-extern EngineSettings engineSettings;
 
 }  // namespace glorbe

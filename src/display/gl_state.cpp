@@ -3,18 +3,19 @@
 #include <GL/glu.h>
 
 #include "display/display.h"
+#include "display/display_state.h"
 #include "platform/stop_signals.h"
 
 namespace glorbe {
 
 void initGlState() {
   glutSetCursor(GLUT_CURSOR_NONE);
-  if (displayCaps.hardwareAccelerated) glShadeModel(GL_SMOOTH);
+  if (display.caps.hardwareAccelerated) glShadeModel(GL_SMOOTH);
   glClearDepth(1.0);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  if (displayCaps.useCompression) glHint(GL_TEXTURE_COMPRESSION_HINT_ARB, GL_NICEST);
+  if (display.caps.useCompression) glHint(GL_TEXTURE_COMPRESSION_HINT_ARB, GL_NICEST);
   glPolygonMode(GL_FRONT, GL_FILL);
   glFrontFace(GL_CCW);
   glCullFace(GL_BACK);
@@ -31,7 +32,7 @@ void onReshape(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(45.0, kProjectionAspect, 0.1, projectionSettings.farPlane);
+  gluPerspective(45.0, kProjectionAspect, 0.1, display.projection.farPlane);
   glMatrixMode(static_cast<GLenum>(matrixMode));
 }
 

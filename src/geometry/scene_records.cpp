@@ -1,15 +1,15 @@
 // Creation of scenes and of objects without a model.
 #include "geometry/scene_records.h"
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "geometry/model_reader.h"
 
 namespace glorbe {
 
 void initScene(Scene& scene, const std::string& name) {
   scene = Scene{};
-  scene.fogStart = projectionSettings.farPlane * 0.2f;
-  scene.fogEnd = projectionSettings.farPlane;
+  scene.fogStart = display.projection.farPlane * 0.2f;
+  scene.fogEnd = display.projection.farPlane;
   scene.name = name.substr(0, kSceneNameLength);
 }
 

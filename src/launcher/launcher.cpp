@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "display/display.h"
 #include "launcher/launcher_form.h"
 #include "launcher/unattended_settings.h"
@@ -80,8 +80,8 @@ EngineSettings settingsFromWindow() {
 
 void runLauncher(unsigned extraDisplayMode) {
   const char* variable = std::getenv(kLauncherVariable);
-  engineSettings = variable != nullptr ? settingsFromVariable(variable) : settingsFromWindow();
-  setupDisplay(engineSettings.width, engineSettings.height, engineSettings.bits, engineSettings.fullscreen,
+  display.settings = variable != nullptr ? settingsFromVariable(variable) : settingsFromWindow();
+  setupDisplay(display.settings.width, display.settings.height, display.settings.bits, display.settings.fullscreen,
                extraDisplayMode);
 }
 

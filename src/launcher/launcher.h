@@ -7,7 +7,7 @@ namespace glorbe {
 inline constexpr const char* kLauncherFailureCaption = "Warning";
 inline constexpr const char* kLauncherCreateFailedText = "Launcher: WinCreate failed.";
 
-// Fills engineSettings and opens the display with them. With GLORBE_LAUNCHER
+// Fills display.settings and opens the display with them. With GLORBE_LAUNCHER
 // set the choices come from the variable (a malformed one ends the program
 // with exit code 2); otherwise the settings window asks the user. "Outta
 // here!" in the window ends the program with exit code 0 before anything

@@ -1,8 +1,9 @@
 // Message boxes with a caption and a warning icon.
 //
-// Unattended (no launcher window, see the README's GLORBE_LAUNCHER) no box is
-// shown: one line "CAPTION: TEXT" goes to standard error instead, with the
-// carriage return between two sentences written as a space.
+// Unattended (the player started with its choices in the environment, so no
+// launcher window and no one to click a box away) no box is shown: one line
+// "CAPTION: TEXT" goes to standard error instead, with the carriage return
+// between two sentences written as a space.
 #pragma once
 
 #include <string>

@@ -4,4 +4,6 @@ namespace glorbe {
 
 FrameStats frameStats;
 
+void resetFrameStats() { frameStats = FrameStats{}; }
+
 }  // namespace glorbe

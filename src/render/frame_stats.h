@@ -15,4 +15,6 @@ struct FrameStats {
 
 extern FrameStats frameStats;
 
+void resetFrameStats();
+
 }  // namespace glorbe

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "render/frame_stats.h"
 #include "render/shadows.h"
 #include "render/view_projection.h"
@@ -27,22 +27,22 @@ namespace {
 // ---- capabilities ---------------------------------------------------------------
 
 bool canLockArrays() {
-  return displayCaps.hasLockArrays && displayCaps.lockArraysFn != nullptr && displayCaps.unlockArraysFn != nullptr;
+  return display.caps.hasLockArrays && display.caps.lockArraysFn != nullptr && display.caps.unlockArraysFn != nullptr;
 }
 
 bool hasTwoUnits() {
-  return displayCaps.hasMultitexture && displayCaps.activeTextureFn != nullptr &&
-         displayCaps.clientActiveTextureFn != nullptr;
+  return display.caps.hasMultitexture && display.caps.activeTextureFn != nullptr &&
+         display.caps.clientActiveTextureFn != nullptr;
 }
 
 // Two units that can add: the bump pair and base-plus-environment each take
 // one pass.
-bool singlePassPossible() { return hasTwoUnits() && (displayCaps.hasTexEnvCombine || displayCaps.hasTexEnvAdd); }
+bool singlePassPossible() { return hasTwoUnits() && (display.caps.hasTexEnvCombine || display.caps.hasTexEnvAdd); }
 
 // Replace or add on the active unit: as the environment mode itself when the
 // add environment exists, else through the combine environment.
 void setUnitOperation(GLenum operation) {
-  if (displayCaps.hasTexEnvAdd) {
+  if (display.caps.hasTexEnvAdd) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLint>(operation));
   } else {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_EXT);
@@ -50,8 +50,8 @@ void setUnitOperation(GLenum operation) {
   }
 }
 
-void activeUnit(GLenum unit) { displayCaps.activeTextureFn(unit); }
-void clientUnit(GLenum unit) { displayCaps.clientActiveTextureFn(unit); }
+void activeUnit(GLenum unit) { display.caps.activeTextureFn(unit); }
+void clientUnit(GLenum unit) { display.caps.clientActiveTextureFn(unit); }
 
 // ---- arrays ---------------------------------------------------------------------
 
@@ -82,13 +82,13 @@ bool arraysLocked = false;
 
 void unlockArrays() {
   if (!arraysLocked) return;
-  if (canLockArrays()) displayCaps.unlockArraysFn();
+  if (canLockArrays()) display.caps.unlockArraysFn();
   arraysLocked = false;
 }
 
 void lockArrays(const SceneObject& o) {
   if (!canLockArrays()) return;
-  displayCaps.lockArraysFn(0, o.vertexCount);
+  display.caps.lockArraysFn(0, o.vertexCount);
   arraysLocked = true;
 }
 

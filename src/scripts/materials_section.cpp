@@ -8,7 +8,7 @@
 
 #include "archive/load_buffer.h"
 #include "common/numbers.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "scripts/material_table.h"
 #include "scripts/number_conversion.h"
 #include "scripts/script_reader.h"
@@ -26,8 +26,8 @@ void decodeMaterialKeywords(const std::string& format, const std::string& filter
   else if (format == "RGBA8") s.format = GL_RGBA8;
   else if (format == "RGB8") s.format = GL_RGB8;
 
-  if (filter == "MIP") s.filter = displayCaps.mipMinFilter;
-  else if (filter == "NORMAL") s.filter = displayCaps.plainFilter;
+  if (filter == "MIP") s.filter = display.caps.mipMinFilter;
+  else if (filter == "NORMAL") s.filter = display.caps.plainFilter;
   else if (filter == "NEAREST") s.filter = GL_NEAREST;
 
   if (wrap == "REPEAT") s.wrap = GL_REPEAT;
@@ -80,7 +80,7 @@ void parseMaterials(const std::string& fileName) {
   // Reals are read with "." as the separator whatever the locale (the
   // number conversion never consults it).
   MaterialSettings settings;
-  settings.filter = displayCaps.plainFilter;
+  settings.filter = display.caps.plainFilter;
   bool inMaterials = false;
   std::string key;
   std::vector<std::string> v;

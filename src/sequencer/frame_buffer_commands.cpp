@@ -1,5 +1,6 @@
 // Frame-buffer commands of the timeline and the texture transfers.
 #include "sequencer/frame_buffer_commands.h"
+#include "sequencer/sequencer_state.h"
 
 #include <GL/freeglut.h>
 
@@ -7,20 +8,16 @@
 #include <cmath>
 #include <limits>
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "scripts/material_table.h"
 #include "sequencer/timeline_numbers.h"
 
 namespace glorbe {
 
-FrameBufferState frameBufferState;
-
-void resetFrameBufferState() { frameBufferState = FrameBufferState{}; }
-
 namespace {
 
 int32_t limitToMaxTexture(int32_t side) {
-  const int32_t limit = displayCaps.maxTextureSize;
+  const int32_t limit = display.caps.maxTextureSize;
   return limit > 0 ? std::min(side, limit) : side;
 }
 
@@ -46,7 +43,7 @@ std::array<GLint, 4> currentViewport() {
 }
 
 void fitToWindow(float& width, float& height) {
-  fitGrabSize(width, height, displayCaps.maxTextureSize, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  fitGrabSize(width, height, display.caps.maxTextureSize, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
 
 void applyStencilMode(int32_t v) {
@@ -219,7 +216,7 @@ void applyGlState(const std::string& name, float value) {
 
 void applyViewport(float x, float y, float width, float height, bool topLevel) {
   if (!topLevel) return;
-  FrameBufferState& state = frameBufferState;
+  FrameBufferState& state = sequencer.frameBuffer;
   if (!state.viewportChanged) {
     state.savedViewport = currentViewport();
     fitToWindow(width, height);
@@ -235,7 +232,7 @@ void grabFrame(SequenceScript& script, SequenceItem& item, const GrabValues& val
   const Material* material = findMaterial(values.materialName);
   if (material == nullptr) return;  // no texture to grab into
   const GLuint texture = material->texture;
-  FrameBufferState& state = frameBufferState;
+  FrameBufferState& state = sequencer.frameBuffer;
   float width = values.width;
   float height = values.height;
 
@@ -276,7 +273,7 @@ void grabFrame(SequenceScript& script, SequenceItem& item, const GrabValues& val
 }
 
 void restoreFrameBufferDefaults() {
-  FrameBufferState& state = frameBufferState;
+  FrameBufferState& state = sequencer.frameBuffer;
   if (state.viewportChanged) {
     restoreViewport(state.savedViewport);
     state.viewportChanged = false;

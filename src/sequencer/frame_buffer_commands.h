@@ -15,15 +15,11 @@
 namespace glorbe {
 
 // The viewport a VIEWPORT or GRAB has replaced during the current top-level
-// timeline call.
+// timeline call (kept in the sequencer's state, sequencer_state.h).
 struct FrameBufferState {
   bool viewportChanged = false;
   std::array<GLint, 4> savedViewport{};  // x, y, width, height
 };
-
-extern FrameBufferState frameBufferState;
-
-void resetFrameBufferState();
 
 // Copies the frame buffer's rectangle from (0, 0) into the texture's level 0
 // at (0, 0), each side cut to the maximum texture size and to the texture's

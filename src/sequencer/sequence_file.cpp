@@ -15,6 +15,7 @@
 #include "common/byte_order.h"
 #include "scripts/script_reader.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 #include "sequencer/timeline_numbers.h"
 
 namespace glorbe {
@@ -174,9 +175,9 @@ void readScript(TimelineReader& in, SequenceScript& script) {
 
 }  // namespace
 
-SequenceScript sequenceScript;
+SequencerState sequencer;
 
-void resetSequenceScript() { sequenceScript = SequenceScript{}; }
+void resetSequencerState() { sequencer = SequencerState{}; }
 
 bool loadSequenceScript(const std::string& fileName, SequenceScript& script) {
   script = SequenceScript{};

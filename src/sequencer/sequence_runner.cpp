@@ -8,6 +8,7 @@
 #include "geometry/maths.h"
 #include "sequencer/frame_buffer_commands.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 #include "sequencer/timeline_numbers.h"
 #include "sequencer/working_values.h"
 
@@ -338,7 +339,7 @@ int32_t localTrackTick(const SequenceTrack& track, int32_t tick) {
 void runSequence(SequenceScript& script, int32_t tick, int32_t previousTick, bool topLevel, int32_t firstLayer,
                  int32_t lastLayer) {
   if (script.endTick < tick) return;
-  if (topLevel) frameBufferState.viewportChanged = false;
+  if (topLevel) sequencer.frameBuffer.viewportChanged = false;
   CallContext call{script, tick, previousTick, topLevel, {}};
   // Tracks live on layers 0..255, so the walk never needs to look further.
   const int32_t from = std::max(firstLayer, 0);

@@ -59,10 +59,6 @@ struct SequenceScript {
   std::vector<SequenceTrack> tracks;
 };
 
-extern SequenceScript sequenceScript;
-
-void resetSequenceScript();
-
 // Reads a timeline file into `script`, replacing what it held. A file that
 // ends early keeps everything read up to its last complete marker, track,
 // item, parameter and key, with the counts saying how many there are.

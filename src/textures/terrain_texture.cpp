@@ -1,7 +1,7 @@
 // The texture of a terrain, coloured from the generator layers its height
 // map left behind.
 #include "common/numbers.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "textures/texture_generator.h"
 #include "textures/texture_upload.h"
 
@@ -15,7 +15,7 @@ GLuint makeTerrainTexture(int32_t width, int32_t height, float red, float green,
   paintTerrainLayers(red, green, blue, detail);
   const GLuint texture = createTextureFromPixels(
       texLayer(kTexOutputLayer), static_cast<uint32_t>(texGenerator.width), static_cast<uint32_t>(texGenerator.height),
-      GL_RGBA, displayCaps.mipMinFilter, GL_REPEAT, unitToByte(alpha), true, false, true);
+      GL_RGBA, display.caps.mipMinFilter, GL_REPEAT, unitToByte(alpha), true, false, true);
   releaseGeneratedTexture();
   return texture;
 }

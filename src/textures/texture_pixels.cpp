@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-#include "display/engine_settings.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 
 namespace glorbe {
 
@@ -56,13 +55,13 @@ bool copyAlphaImage(TexturePixels& pixels, const std::vector<uint8_t>& grey, con
 }
 
 GLint textureInternalFormat(GLint internalFormat, bool allowCompression) {
-  const bool compress = allowCompression && displayCaps.useCompression;
+  const bool compress = allowCompression && display.caps.useCompression;
   if (internalFormat == GL_RGBA && compress) internalFormat = GL_COMPRESSED_RGBA_ARB;
   if (internalFormat == GL_RGB && compress) internalFormat = GL_COMPRESSED_RGB_ARB;
-  if (internalFormat == GL_RGBA && engineSettings.textureDepth == 1) internalFormat = GL_RGBA4;
-  if (internalFormat == GL_RGB && engineSettings.textureDepth == 1) internalFormat = GL_RGB4;
-  if (internalFormat == GL_RGBA && engineSettings.textureDepth == 2) internalFormat = GL_RGBA8;
-  if (internalFormat == GL_RGB && engineSettings.textureDepth == 2) internalFormat = GL_RGB8;
+  if (internalFormat == GL_RGBA && display.settings.textureDepth == 1) internalFormat = GL_RGBA4;
+  if (internalFormat == GL_RGB && display.settings.textureDepth == 1) internalFormat = GL_RGB4;
+  if (internalFormat == GL_RGBA && display.settings.textureDepth == 2) internalFormat = GL_RGBA8;
+  if (internalFormat == GL_RGB && display.settings.textureDepth == 2) internalFormat = GL_RGB8;
   return internalFormat;
 }
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 
 namespace glorbe {
 
@@ -29,7 +29,7 @@ namespace {
 // keeping its proportions. False when the scaling fails.
 bool applySizeLimit(TexturePixels& pixels) {
   uint32_t width = pixels.width, height = pixels.height;
-  fitToTextureLimit(width, height, displayCaps.maxTextureSize);
+  fitToTextureLimit(width, height, display.caps.maxTextureSize);
   if (width == pixels.width && height == pixels.height) return true;
   std::vector<uint8_t> scaled(size_t(width) * height * 4);
   // gluScaleImage reads with the unpack and writes with the pack alignment;
@@ -128,7 +128,7 @@ GLuint createTextureFromPixels(uint8_t* pixels, uint32_t width, uint32_t height,
       p[2] = uint8_t(255 - p[2]);
     }
   }
-  const int32_t limit = displayCaps.maxTextureSize;
+  const int32_t limit = display.caps.maxTextureSize;
   if (limit > 0 && (width > uint32_t(limit) || height > uint32_t(limit))) {
     TexturePixels copy;
     copy.width = width;

@@ -86,7 +86,7 @@ class LodTerrainGl : public testing::SceneGlTest {
 
   void render() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    frameStats = FrameStats{};
+    resetFrameStats();
     renderScene(sceneTables.scenes[0], 1, 0);
   }
 };

@@ -8,8 +8,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
-#include "display/engine_settings.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "gl_context.h"
 #include "image_codec/hwl_encoder.h"
 #include "scripts/material_table.h"
@@ -34,18 +33,18 @@ class MaterialsTest : public ::testing::Test {
     allocateLoadBuffer();
     resetMaterialTable();
     resetTexGenerator();
-    savedCaps_ = displayCaps;
-    displayCaps.maxTextureSize = 2048;
-    displayCaps.useCompression = false;
-    displayCaps.plainFilter = GL_LINEAR;
-    displayCaps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
-    engineSettings.textureDepth = 0;
+    resetDisplayState();
+    display.caps.maxTextureSize = 2048;
+    display.caps.useCompression = false;
+    display.caps.plainFilter = GL_LINEAR;
+    display.caps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
+    display.settings.textureDepth = 0;
     testing::resetGlState();
   }
   void TearDown() override {
     for (const Material& m : materialTable.materials) glDeleteTextures(1, &m.texture);
     resetMaterialTable();
-    displayCaps = savedCaps_;
+    resetDisplayState();
     resetLoadBuffer();
     std::filesystem::current_path(saved_);
     std::filesystem::remove_all(dir_);
@@ -71,7 +70,6 @@ class MaterialsTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_, saved_;
-  DisplayCaps savedCaps_;
 };
 
 const Material& material(size_t i) { return materialTable.materials.at(i); }

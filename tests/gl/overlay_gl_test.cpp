@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "core/core.h"
 #include "core/demo_clock.h"
 #include "core/overlay.h"
 #include "gl_context.h"
@@ -45,7 +46,7 @@ TEST(OverlayGl, TextIsPlacedInTheCurrentViewport) {
 
 TEST(OverlayGl, StatisticsInTheLowerLeftCornerThenBlendingOff) {
   testing::resetGlState();
-  demoClock = DemoClock{};
+  resetCoreState();
   const int w = testing::glWindowWidth, h = testing::glWindowHeight;
   glMatrixMode(GL_PROJECTION);
   glTranslatef(0.5f, 0.0f, 0.0f);
@@ -61,7 +62,7 @@ TEST(OverlayGl, StatisticsInTheLowerLeftCornerThenBlendingOff) {
   EXPECT_GT(c.inside, 300);
   EXPECT_EQ(c.outside, 0);
   glMatrixMode(GL_MODELVIEW);
-  demoClock = DemoClock{};
+  resetCoreState();
 }
 
 }  // namespace

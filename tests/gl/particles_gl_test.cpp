@@ -24,7 +24,7 @@ class ParticlesGlTest : public ::testing::Test {
     gluPerspective(60, static_cast<double>(testing::glWindowWidth) / testing::glWindowHeight, 0.1, 50);
     glMatrixMode(GL_MODELVIEW);
     gluLookAt(0, -10, 0, 0, 0, 0, 0, 0, 1);
-    frameStats = FrameStats{};
+    resetFrameStats();
     scene.cameras.resize(1);
     scene.cameras[0].position = Vec3{0, -10, 0};
     scene.particleSystems.reserve(4);  // the tests keep references to the systems they add
@@ -35,7 +35,7 @@ class ParticlesGlTest : public ::testing::Test {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     testing::resetGlState();
-    frameStats = FrameStats{};
+    resetFrameStats();
   }
 
   // One particle at `at` with the colour, alive for `life` of 10 ticks.

@@ -8,6 +8,7 @@
 
 #include "core/core.h"
 #include "display/display.h"
+#include "display/display_state.h"
 #include "platform/gl_platform.h"
 #include "render/frame_stats.h"
 #include "scripts/scene_tables.h"
@@ -36,8 +37,8 @@ DisplayCaps probeDisplayCaps() {
 
 void SceneGlTest::SetUp() {
   resetGlState();
-  savedCaps_ = displayCaps;
-  displayCaps = probeDisplayCaps();
+  resetDisplayState();
+  display.caps = probeDisplayCaps();
   resetSceneTables();
   // The fixed state of the display set-up and the player's base state.
   glShadeModel(GL_SMOOTH);
@@ -52,12 +53,12 @@ void SceneGlTest::SetUp() {
   setBaseGlState();
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-  frameStats = FrameStats{};
+  resetFrameStats();
 }
 
 void SceneGlTest::TearDown() {
   if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
-  displayCaps = savedCaps_;
+  resetDisplayState();
   resetSceneTables();
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);

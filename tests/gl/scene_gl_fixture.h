@@ -32,7 +32,6 @@ class SceneGlTest : public ::testing::Test {
   // The whole window's RGB, bottom row first.
   std::vector<uint8_t> readFrame() const;
 
-  DisplayCaps savedCaps_;
   std::vector<GLuint> textures_;
 };
 

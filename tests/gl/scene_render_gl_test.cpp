@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "display/display_state.h"
 #include "render/frame_stats.h"
 #include "render/lights_camera.h"
 #include "render/object_drawing.h"
@@ -131,7 +132,7 @@ TEST_F(SceneRenderGl, CornerThatCannotBeProjectedFailsAllSixTests) {
   // "left", the object is culled although its mesh is in view.
   for (size_t c = 0; c < 8; ++c) o.boxCorners[c].x = (c & 4) ? -40.0f : 0.0f;
   clearFrame();
-  frameStats = FrameStats{};
+  resetFrameStats();
   renderScene(scene, 1, 0);
   EXPECT_FALSE(o.visibleThisFrame);
   EXPECT_EQ(frameStats.objs, 0);
@@ -208,7 +209,7 @@ class SurfacePaths : public SceneRenderGl {
   // Renders the scene once with the driver's capabilities and once for each
   // forced fallback, and expects the same picture every time.
   void expectSamePictureOnEveryPath(Scene& scene) {
-    const DisplayCaps real = displayCaps;
+    const DisplayCaps real = display.caps;
     ASSERT_TRUE(real.hasMultitexture && real.hasTexEnvAdd && real.hasTexEnvCombine && real.hasLockArrays)
         << "the main path needs every extension";
     clearFrame();
@@ -228,13 +229,13 @@ class SurfacePaths : public SceneRenderGl {
         {"no compiled vertex arrays", [](DisplayCaps& c) { c.hasLockArrays = false; }},
     };
     for (const Forced& path : paths) {
-      displayCaps = real;
-      path.change(displayCaps);
+      display.caps = real;
+      path.change(display.caps);
       clearFrame();
       renderScene(scene, 10, 9);
       EXPECT_LE(testing::largestDifference(readFrame(), main), 2) << path.name;
     }
-    displayCaps = real;
+    display.caps = real;
   }
 };
 

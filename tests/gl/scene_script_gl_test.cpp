@@ -8,7 +8,7 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "common/random_source.h"
 #include "gl_context.h"
 #include "scripts/material_table.h"
@@ -34,11 +34,11 @@ class SceneScriptGlTest : public ::testing::Test {
     resetSceneTables();
     resetTexGenerator();
     resetRandomSource();
-    savedCaps_ = displayCaps;
-    displayCaps.maxTextureSize = 2048;
-    displayCaps.useCompression = false;
-    displayCaps.plainFilter = GL_LINEAR;
-    displayCaps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
+    resetDisplayState();
+    display.caps.maxTextureSize = 2048;
+    display.caps.useCompression = false;
+    display.caps.plainFilter = GL_LINEAR;
+    display.caps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
     materialTable.materials.push_back({"WOOD", false, 0});
   }
   void TearDown() override {
@@ -48,7 +48,7 @@ class SceneScriptGlTest : public ::testing::Test {
     }
     resetMaterialTable();
     resetSceneTables();
-    displayCaps = savedCaps_;
+    resetDisplayState();
     resetLoadBuffer();
     std::filesystem::current_path(saved_);
     std::filesystem::remove_all(dir_);
@@ -62,7 +62,6 @@ class SceneScriptGlTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_, saved_;
-  DisplayCaps savedCaps_;
 };
 
 std::vector<uint8_t> rampTexels(GLuint texture) {

@@ -9,8 +9,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "core/core.h"
-#include "display/engine_settings.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "gl_context.h"
 #include "image_codec/hwl_encoder.h"
 #include "textures/texture_upload.h"
@@ -33,16 +32,14 @@ class TextureTest : public ::testing::Test {
     resetArchives();
     resetLoadBuffer();
     allocateLoadBuffer();
-    savedCaps_ = displayCaps;
-    savedSettings_ = engineSettings;
-    displayCaps.maxTextureSize = 2048;
-    displayCaps.useCompression = false;
-    engineSettings.textureDepth = 0;
+    resetDisplayState();
+    display.caps.maxTextureSize = 2048;
+    display.caps.useCompression = false;
+    display.settings.textureDepth = 0;
     testing::resetGlState();
   }
   void TearDown() override {
-    displayCaps = savedCaps_;
-    engineSettings = savedSettings_;
+    resetDisplayState();
     resetLoadBuffer();
     std::filesystem::current_path(saved_);
     std::filesystem::remove_all(dir_);
@@ -65,8 +62,6 @@ class TextureTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_, saved_;
-  DisplayCaps savedCaps_;
-  EngineSettings savedSettings_;
 };
 
 tools::PngImage gradient(int w, int h, int channels) {
@@ -173,7 +168,7 @@ TEST_F(TextureTest, SizeLimitScalesToFitKeepingTheProportions) {
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x) wide.pixels[(size_t(y) * 512 + x) * 3 + (x < 256 ? 0 : 2)] = 255;
   writeImage("wide.hwl", wide);
-  displayCaps.maxTextureSize = 256;
+  display.caps.maxTextureSize = 256;
   ASSERT_NE(loadImageTexture("wide.hwl", GL_RGBA, GL_NEAREST, GL_CLAMP, 255, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 256);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 128);
@@ -207,7 +202,7 @@ TEST_F(TextureTest, SizeLimitScalesToFitKeepingTheProportions) {
 
   // Pixels from memory follow the same limit.
   std::vector<uint8_t> rgba(512 * 64 * 4, 200);
-  displayCaps.maxTextureSize = 64;
+  display.caps.maxTextureSize = 64;
   ASSERT_NE(createTextureFromPixels(rgba.data(), 512, 64, GL_RGBA, GL_NEAREST, GL_CLAMP, 9, false, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 64);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 8);
@@ -217,7 +212,7 @@ TEST_F(TextureTest, SizeLimitScalesToFitKeepingTheProportions) {
 TEST_F(TextureTest, LoadingScreenPicturesAreLoadedAtStartUp) {
   for (int i = 0; i < 5; ++i)
     if (i != 3) writeImage("loader/" + std::to_string(i) + ".hwl", gradient(32, 32, i % 2 ? 1 : 3));
-  displayCaps.plainFilter = GL_LINEAR;
+  display.caps.plainFilter = GL_LINEAR;
   core.loaderTextures = {};
   loadLoaderTextures();
   for (int i = 0; i < 5; ++i) {
@@ -255,17 +250,17 @@ TEST_F(TextureTest, FiltersAndMipmaps) {
 
 TEST_F(TextureTest, InternalFormatRulesReachTheDriver) {
   writeImage("g.hwl", gradient(16, 16, 1));
-  engineSettings.textureDepth = 1;
+  display.settings.textureDepth = 1;
   ASSERT_NE(loadImageTexture("g.hwl", GL_RGBA, GL_NEAREST, GL_CLAMP, 255, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA4);
-  engineSettings.textureDepth = 2;
+  display.settings.textureDepth = 2;
   ASSERT_NE(loadImageTexture("g.hwl", GL_RGB, GL_NEAREST, GL_CLAMP, 255, false, false), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB8);
   ASSERT_NE(loadImageTexture("g.hwl", GL_RGBA4, GL_NEAREST, GL_CLAMP, 255, false, true), 0u);
   EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA4);
   // Compression, when the driver has it, wins over a 16-bit depth.
-  displayCaps.useCompression = true;
-  engineSettings.textureDepth = 1;
+  display.caps.useCompression = true;
+  display.settings.textureDepth = 1;
   ASSERT_NE(loadImageTexture("g.hwl", GL_RGBA, GL_NEAREST, GL_CLAMP, 255, false, true), 0u);
   const GLint compressed = levelParameter(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT);
   EXPECT_NE(compressed, GL_RGBA4);

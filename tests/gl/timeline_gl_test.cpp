@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "gl_context.h"
 #include "scripts/material_table.h"
 #include "sequencer/frame_buffer_commands.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 
 namespace glorbe {
 namespace {
@@ -91,17 +92,17 @@ std::array<GLint, 4> viewportNow() {
 class TimelineGlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedCaps_ = displayCaps;
-    displayCaps.maxTextureSize = 2048;
-    resetFrameBufferState();
+    resetDisplayState();
+    display.caps.maxTextureSize = 2048;
+    resetSequencerState();
     resetMaterialTable();
     testing::resetGlState();
   }
   void TearDown() override {
-    displayCaps = savedCaps_;
+    resetDisplayState();
     for (const Material& m : materialTable.materials) glDeleteTextures(1, &m.texture);
     resetMaterialTable();
-    resetFrameBufferState();
+    resetSequencerState();
     testing::resetGlState();
   }
 
@@ -128,7 +129,6 @@ class TimelineGlTest : public ::testing::Test {
   void run(SequenceScript& s, int32_t tick, bool topLevel = true) { runSequence(s, tick, tick - 1, topLevel, 0, 15); }
 
  private:
-  DisplayCaps savedCaps_;
 };
 
 // ---- the walk ------------------------------------------------------------------
@@ -357,7 +357,7 @@ TEST_F(TimelineGlTest, ViewportFirstSetsLaterPositiveIgnoredZeroRestores) {
   EXPECT_EQ(viewportNow(), (std::array<GLint, 4>{10, 20, 128, 128}));
   applyViewport(1, 1, 0, 50, true);
   EXPECT_EQ(viewportNow(), full);
-  EXPECT_FALSE(frameBufferState.viewportChanged);
+  EXPECT_FALSE(sequencer.frameBuffer.viewportChanged);
   applyViewport(0, 0, 64, 32, false);  // ignored in a nested call
   EXPECT_EQ(viewportNow(), full);
 
@@ -445,7 +445,7 @@ TEST_F(TimelineGlTest, GrabOfAMomentPastTheEndRepeatsWithTheCurrentTickAndKeepsA
 
 TEST_F(TimelineGlTest, UploadCutToTheTextureSizeKeepsRows) {
   const GLuint texture = addMaterial("PIC");
-  displayCaps.maxTextureSize = 64;
+  display.caps.maxTextureSize = 64;
   std::vector<uint8_t> picture(100 * 70 * 4);
   for (int y = 0; y < 70; ++y) {
     for (int x = 0; x < 100; ++x) {
@@ -469,7 +469,7 @@ TEST_F(TimelineGlTest, TransfersAreCutToTheTextureTheyGoInto) {
   // A 64 x 64 texture (a "?" texture halved to fit a small window) and a
   // 100 x 70 picture: the upload takes the part that fits, keeping its rows.
   const GLuint texture = addMaterial("SMALL");
-  displayCaps.maxTextureSize = 4096;
+  display.caps.maxTextureSize = 4096;
   std::vector<uint8_t> picture(100 * 70 * 4);
   for (int y = 0; y < 70; ++y) {
     for (int x = 0; x < 100; ++x) {

@@ -1,7 +1,7 @@
 // The rules of the materials section that need no display.
 #include <gtest/gtest.h>
 
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "scripts/materials_section.h"
 
 namespace glorbe {
@@ -26,8 +26,8 @@ TEST(Materials, FittingHalvesBothSidesUntilTheWindowHoldsThem) {
 }
 
 TEST(Materials, UnknownKeywordsKeepThePreviousSetting) {
-  displayCaps.mipMinFilter = GL_NEAREST;  // a software renderer's choice
-  displayCaps.plainFilter = GL_LINEAR;
+  display.caps.mipMinFilter = GL_NEAREST;  // a software renderer's choice
+  display.caps.plainFilter = GL_LINEAR;
   MaterialSettings s;
   decodeMaterialKeywords("RGB4", "MIP", "CLAMP", s);
   EXPECT_EQ(s.format, GL_RGB4);
@@ -37,7 +37,7 @@ TEST(Materials, UnknownKeywordsKeepThePreviousSetting) {
   EXPECT_EQ(s.format, GL_RGB4) << "keywords are upper case";
   EXPECT_EQ(s.filter, static_cast<GLenum>(GL_LINEAR));
   EXPECT_EQ(s.wrap, GL_CLAMP);
-  displayCaps = DisplayCaps{};
+  resetDisplayState();
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "display/engine_settings.h"
-#include "display/display_caps.h"
+#include "display/display_state.h"
 #include "textures/texture_upload.h"
 
 namespace glorbe {
@@ -64,15 +63,11 @@ TEST(TexturePixels, AlphaImageMustBeGreyOfTheSameSize) {
 class UploadRules : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedCaps = displayCaps;
-    savedSettings = engineSettings;
+    resetDisplayState();
   }
   void TearDown() override {
-    displayCaps = savedCaps;
-    engineSettings = savedSettings;
+    resetDisplayState();
   }
-  DisplayCaps savedCaps;
-  EngineSettings savedSettings;
 };
 
 TEST_F(UploadRules, InternalFormatFollowsCompressionThenDepth) {
@@ -95,8 +90,8 @@ TEST_F(UploadRules, InternalFormatFollowsCompressionThenDepth) {
       {GL_RGB8, true, true, 1, GL_RGB8},
   };
   for (const Case& c : cases) {
-    displayCaps.useCompression = c.inUse;
-    engineSettings.textureDepth = c.depth;
+    display.caps.useCompression = c.inUse;
+    display.settings.textureDepth = c.depth;
     EXPECT_EQ(textureInternalFormat(c.format, c.allow), c.expected)
         << c.format << " allow " << c.allow << " in use " << c.inUse << " depth " << c.depth;
   }

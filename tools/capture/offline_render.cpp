@@ -17,13 +17,14 @@
 #include "capture/capture_options.h"
 #include "core/core.h"
 #include "core/demo_clock.h"
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "display/display.h"
 #include "image_io/png_file.h"
 #include "platform/disk_files.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 
 namespace glorbe::tools {
 
@@ -153,10 +154,10 @@ int renderShow(const cli::Invocation& call) {
   char* glutArgv[] = {programName, nullptr};
   initProcessState(1, glutArgv);
   setMessageBoxUnattended(true);
-  engineSettings.width = options.width;
-  engineSettings.height = options.height;
-  engineSettings.bits = 32;
-  engineSettings.fullscreen = false;
+  display.settings.width = options.width;
+  display.settings.height = options.height;
+  display.settings.bits = 32;
+  display.settings.fullscreen = false;
   setupDisplay(options.width, options.height, 32, false, kStencilDisplayMode);
   glutDisplayFunc(noDisplay);
   settleWindow();
@@ -171,7 +172,7 @@ int renderShow(const cli::Invocation& call) {
   if (soundInit(44100, 4)) {
     SoundStream* music = soundOpenStream(kMusicFile);
     if (music != nullptr) {
-      demoClock.streamLengthMs = soundGetLengthMs(music);
+      core.clock.streamLengthMs = soundGetLengthMs(music);
       soundCloseStream(music);
     } else if (options.output == CaptureOutput::Video) {
       return fail("no music: cannot read quendar.mp3", 1);
@@ -185,11 +186,11 @@ int renderShow(const cli::Invocation& call) {
   if (const std::string e = takeGlErrors(); !e.empty()) warn("loading the show raised " + e);
   GlErrorWatch glErrors;
 
-  const int32_t startTick = options.from ? secondsToTick(*options.from) : sequenceScript.startTick;
-  int32_t lastTick = sequenceScript.endTick;
+  const int32_t startTick = options.from ? secondsToTick(*options.from) : sequencer.script.startTick;
+  int32_t lastTick = sequencer.script.endTick;
   if (options.to) lastTick = std::min(lastTick, secondsToTick(*options.to));
-  if (startTick > sequenceScript.endTick) {
-    return fail("--from lies past the end of the show (" + std::to_string(sequenceScript.endTick / 60.0) + " s)", 2);
+  if (startTick > sequencer.script.endTick) {
+    return fail("--from lies past the end of the show (" + std::to_string(sequencer.script.endTick / 60.0) + " s)", 2);
   }
   int64_t frames = captureFrameCount(startTick, lastTick, options.fps);
   int64_t wanted = -1;
@@ -222,16 +223,16 @@ int renderShow(const cli::Invocation& call) {
     if (video == nullptr) return fail("cannot start ffmpeg", 1);
   }
 
-  demoClock.firstFrame = false;
-  demoClock.currentTick = startTick;
+  core.clock.firstFrame = false;
+  core.clock.currentTick = startTick;
   Progress progress(frames);
   PngImage image;
   for (int64_t n = 0; n < frames; ++n) {
-    demoClock.previousTick = demoClock.currentTick;
-    demoClock.currentTick = captureTick(startTick, n, options.fps);
-    runSequence(sequenceScript, demoClock.currentTick, demoClock.previousTick, true, 0, 15);
-    demoClock.totalFrames += 1;
-    warn(glErrors.check(demoClock.currentTick / 60.0));
+    core.clock.previousTick = core.clock.currentTick;
+    core.clock.currentTick = captureTick(startTick, n, options.fps);
+    runSequence(sequencer.script, core.clock.currentTick, core.clock.previousTick, true, 0, 15);
+    core.clock.totalFrames += 1;
+    warn(glErrors.check(core.clock.currentTick / 60.0));
     const bool keep = options.output != CaptureOutput::FrameAt || n == wanted;
     if (keep) {
       if (!readFrame(options.width, options.height, image)) return fail("cannot read the frame back", 1);

@@ -11,7 +11,7 @@
 
 #include "core/core.h"
 #include "display/display.h"
-#include "display/engine_settings.h"
+#include "display/display_state.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/show_json.h"
 #include "platform/message_box.h"
@@ -41,8 +41,8 @@ int dumpShow(int width, int height) {
                  kArchiveFile);
     return 1;
   }
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') {
+  const char* xDisplay = std::getenv("DISPLAY");
+  if (xDisplay == nullptr || *xDisplay == '\0') {
     std::fprintf(stderr, "glorbe-tool: show dump makes textures and needs an X display (try xvfb-run -a)\n");
     return 1;
   }
@@ -50,10 +50,10 @@ int dumpShow(int width, int height) {
   char* argv[] = {program, nullptr};
   initProcessState(1, argv);
   setMessageBoxUnattended(true);  // a script error is one line on standard error
-  engineSettings.width = width;
-  engineSettings.height = height;
-  engineSettings.bits = 32;
-  engineSettings.fullscreen = false;
+  display.settings.width = width;
+  display.settings.height = height;
+  display.settings.bits = 32;
+  display.settings.fullscreen = false;
   setupDisplay(width, height, 32, false, kStencilDisplayMode);
   glutDisplayFunc(noDisplay);
   for (int i = 0; i < 10; ++i) glutMainLoopEvent();  // the window's first reshape

@@ -7,6 +7,7 @@
 #include "scripts/scene_tables.h"
 #include "scripts/sprite_script.h"
 #include "sequencer/sequence_script.h"
+#include "sequencer/sequencer_state.h"
 
 namespace glorbe::tools {
 
@@ -359,9 +360,9 @@ std::string showTablesJson() {
   out.endArray();
 
   out.key("timeline").beginObject();
-  out.member("startTick", sequenceScript.startTick);
-  out.member("endTick", sequenceScript.endTick);
-  out.member("tracks", static_cast<int64_t>(sequenceScript.tracks.size()));
+  out.member("startTick", sequencer.script.startTick);
+  out.member("endTick", sequencer.script.endTick);
+  out.member("tracks", static_cast<int64_t>(sequencer.script.tracks.size()));
   out.endObject();
   out.endObject();
   return out.text();

@@ -1,6 +1,7 @@
 // The wavelet image encoder: pictures (PNG) into the engine's ".hwl" files.
 // The forward transform, colour space and stream layout are the exact
-// counterparts of the engine's decoder; docs/hwl.md describes the choices.
+// counterparts of the engine's decoder; the encoder's own choices are the
+// number of levels and how coarsely each band is quantised.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 // The scene a model file gives, as one JSON document: what `glorbe-tool
 // model dump` prints and what the tests read back. Floats are written in
 // their shortest form that reads back to the same 32-bit value; NaN and the
-// infinities as null. Layout in docs/models.md.
+// infinities as null. One member per part of the scene (objects with their
+// meshes and tracks, cameras, lights).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// The text form of the show's models (docs/models.md): meshes built from
+// The text form of the show's models, written by hand: meshes built from
 // primitives, dummies, pivots, key-framed tracks, cameras, omni lights and
 // the ambient colour. parseModelSource turns the text into a ModelSource with
 // every mesh built; writeModel3ds (model_writer.h) makes the .3DS file.

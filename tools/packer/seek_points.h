@@ -1,6 +1,7 @@
 // Seek points for deflated entries: a deflate stream with block boundaries
 // at chosen positions, the points found at those boundaries, and the
-// archive-comment index that carries them (docs/archive-seek-points.md).
+// archive-comment index that carries them ("OMZ", then per entry its name,
+// a zero byte, its points and the byte 255).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The score of a piece for the show's synthesizer: tempo, instruments,
-// step patterns and the sections that stack and loop them. The text form is
-// described in docs/music.md.
+// step patterns and the sections that stack and loop them, read from a text
+// form of one statement per line.
 #pragma once
 
 #include <map>

@@ -2,8 +2,7 @@
 // and its parameters by name ("noise layer=0 cell=16 seed=7 range=256"),
 // grouped into the five step lists by "list N" lines. The assembler turns it
 // into the engine's 22,020-byte program, the disassembler turns a program
-// back into text that assembles to the same steps. docs/texture-programs.md
-// describes the form.
+// back into text that assembles to the same steps.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The text form of timelines and its compiler to the player's binary
 // timeline file; and the loaded timeline as a JSON document. The text form
 // keeps the file's units (seconds, degrees, key positions along the track)
-// and names items and parameters by their words; docs/timeline.md
-// describes it.
+// and names items and parameters by their words, so a timeline can be
+// written and read by hand and compiled to the same bytes every time.
 #pragma once
 
 #include <string>

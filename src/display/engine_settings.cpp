@@ -1,7 +1,0 @@
-#include "display/engine_settings.h"
-
-namespace glorbe {
-
-EngineSettings engineSettings;
-
-}  // namespace glorbe
