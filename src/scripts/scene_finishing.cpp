@@ -178,26 +178,43 @@ void setupBumpVectors(SceneObject& object) {
   }
 }
 
+namespace {
+
+void setupFlex(SceneObject& object) {
+  setupFlexObject(object, object.flexStiffness, object.flexDamping, object.flexContact, object.flexMass,
+                  object.flexDrag, object.flexGravity);
+}
+
+// Room for every vertex the object can hold: a terrain's mesh has none yet
+// and is built into its full storage every frame.
+size_t bumpRoom(const SceneObject& object) { return std::max(usableVertices(object), object.vertices.size()); }
+
+void setupBump(SceneObject& object) {
+  const size_t count = bumpRoom(object);
+  object.bumpCoords.assign(count, TexCoord{});
+  object.bumpVectorsA.assign(count, Vec3{});
+  object.bumpVectorsB.assign(count, Vec3{});
+  if (object.normals.size() < count) object.normals.resize(count, Vec3{0, 0, 1});
+  setupBumpVectors(object);
+}
+
+}  // namespace
+
 void finaliseScene(Scene& scene) {
   for (SceneObject& object : scene.objects) {
     if (object.isDummy) continue;
     object.ready = true;
     if (object.castsShadow || object.flexOn) buildEdgeList(object);
-    if (object.flexOn) {
-      setupFlexObject(object, object.flexStiffness, object.flexDamping, object.flexContact, object.flexMass,
-                      object.flexDrag, object.flexGravity);
-    }
-    if (object.bumpMapOn) {
-      // Room for every vertex the object can hold: a terrain's mesh has none
-      // yet and is built into its full storage every frame.
-      const size_t count = std::max(usableVertices(object), object.vertices.size());
-      object.bumpCoords.assign(count, TexCoord{});
-      object.bumpVectorsA.assign(count, Vec3{});
-      object.bumpVectorsB.assign(count, Vec3{});
-      if (object.normals.size() < count) object.normals.resize(count, Vec3{0, 0, 1});
-      setupBumpVectors(object);
-    }
+    if (object.flexOn) setupFlex(object);
+    if (object.bumpMapOn) setupBump(object);
   }
+}
+
+void finishLateChange(SceneObject& object) {
+  if (!object.ready) return;
+  if ((object.castsShadow || object.flexOn) && object.edges.empty()) buildEdgeList(object);
+  if (object.flexOn) setupFlex(object);
+  if (object.bumpMapOn && object.bumpVectorsA.size() < bumpRoom(object)) setupBump(object);
 }
 
 namespace {

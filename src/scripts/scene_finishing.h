@@ -13,6 +13,12 @@ namespace glorbe {
 // Runs once per scene after its last section.
 void finaliseScene(Scene& scene);
 
+// For an object of a finished scene that a later key gave a shadow, a soft
+// body or a bump map: builds what that needs (the edge list when it has
+// none, the soft-body set-up, the bump arrays), as finishing would have.
+// Objects that are not ready are left for finishing.
+void finishLateChange(SceneObject& object);
+
 // The object's edge list: face-to-face entries for edges two faces share by
 // corner position, and open edges marked kOpenEdgeMark + k.
 void buildEdgeList(SceneObject& object);

@@ -3,7 +3,9 @@
 // (terrain scenes), "OBJS" (how objects are drawn) and "LIGHTS" (halos and
 // pulsing). Keys of "3DS", "OBJS" and "LIGHTS" act on the scene created
 // last, by this script or an earlier one; a scene is finished (its objects
-// made ready) when the next scene header comes or the script ends.
+// made ready) when the next scene header comes or the script ends. A key
+// that reaches a finished scene and asks for a shadow, a soft body or a bump
+// map builds what that needs at once, so no drawn object lacks it.
 #include <algorithm>
 #include <cmath>
 
@@ -218,7 +220,10 @@ void SceneScriptReader::objectKey(Scene& scene, const std::string& key, const Va
     forSelectedObjects(scene, [&](SceneObject& o) { o.surface = surface; });
   } else if (key == "SHADOW" && count >= 1) {
     const bool casts = flag(v, 0);
-    forSelectedObjects(scene, [&](SceneObject& o) { o.castsShadow = casts; });
+    forSelectedObjects(scene, [&](SceneObject& o) {
+      o.castsShadow = casts;
+      finishLateChange(o);
+    });
   } else if (key == "BLENDFUNC" && count >= 2) {
     forSelectedObjects(scene, [&](SceneObject& o) {
       o.blended = true;
@@ -237,6 +242,7 @@ void SceneScriptReader::objectKey(Scene& scene, const std::string& key, const Va
       o.flexMass = p[3];
       o.flexDrag = p[4];
       o.flexGravity = Vec3{p[5], p[6], p[7]};
+      finishLateChange(o);
     });
   } else if (key == "TOON" && count >= 3) {
     const float r = real(v, 0), g = real(v, 1), b = real(v, 2);
@@ -276,6 +282,7 @@ void SceneScriptReader::objectKey(Scene& scene, const std::string& key, const Va
       textureFrom(v[1], o.bumpTextureB);
       o.bumpEnvModeA = GL_REPLACE;
       o.bumpEnvModeB = GL_REPLACE;
+      finishLateChange(o);
     });
   } else if (key == "ENVMAP" && count >= 1) {
     const bool linear = count >= 8 && v[1] == "LINEAR";

@@ -179,6 +179,19 @@ TEST_F(SceneScriptTest, SceneNameReadsTheModelAndEachSceneIsFinished) {
   EXPECT_EQ(second.objects[0].positionTrack.count, 2);
 }
 
+TEST_F(SceneScriptTest, KeysReachingAFinishedSceneBuildWhatTheyNeed) {
+  dir.write("toys.3ds", modelFile({"Ball01", "Box"}, {}));
+  parse("a.ini", {"[3DS]", "SCENENAME = TOYS.3DS", "[3DS]"});  // the header finishes it
+  ASSERT_TRUE(object(0).ready);
+  parse("b.ini", {"[OBJS]", "CURRENTOBJ = BALL", "BUMPMAP = GLASS, STONE", "CURRENTOBJ = BOX", "SHADOW = 1"});
+  EXPECT_EQ(object(0).bumpVectorsA.size(), 8u) << "the bump pass writes a vector per vertex";
+  EXPECT_EQ(object(0).bumpCoords.size(), 8u);
+  EXPECT_NEAR(vec3Length(object(0).bumpVectorsB[1]), 1.0f, 1e-6f);
+  EXPECT_TRUE(object(0).edges.empty());
+  EXPECT_EQ(object(1).edges.size(), 18u) << "a late shadow caster gets its edge list";
+  EXPECT_TRUE(object(1).bumpVectorsA.empty());
+}
+
 TEST_F(SceneScriptTest, TerrainModelsStandStillAndTheTerrainObjectComesLast) {
   dir.write("rocks.3ds", modelFile({"Rock01", "Rock02"}, {"Lamp"}));
   parse("t.ini", {"[LODTERRAIN]", "PARAM = FIELD, 128, 64, 0.5, 1, 1, 1, 1, 2, STONE, 10, 10, 2, 40, ROCKS.3DS"});
