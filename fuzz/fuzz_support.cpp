@@ -13,12 +13,14 @@
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
+#include "common/random_source.h"
 #include "display/display.h"
 #include "image_codec/hwl_encoder.h"
 #include "texprog/tex_text.h"
 #include "platform/exit_procedures.h"
 #include "platform/message_box.h"
 #include "scripts/material_table.h"
+#include "scripts/scene_tables.h"
 #include "scripts/sprite_script.h"
 #include "sequencer/sequence_script.h"
 #include "sequencer/sequencer_state.h"
@@ -125,6 +127,8 @@ void resetEngineState() {
   resetTexGenerator();
   resetMaterialTable();
   resetSpriteTables();
+  resetSceneTables();
+  resetRandomSource();
   resetSequencerState();
 }
 

@@ -30,7 +30,8 @@ std::string writeInput(const std::string& name, const std::string& bytes);
 void writeSampleContent();
 
 // Clears the archives, the load buffer (allocated again, empty), the
-// generator, the material, sprite and timeline tables.
+// generator, the material, sprite, scene and timeline tables, and sets the
+// general random source back to its seed.
 void resetEngineState();
 
 // Runs `body`; a fatal error of the engine (a script value that is no
