@@ -215,6 +215,17 @@ TEST_F(SceneScriptTest, TerrainModelsStandStillAndTheTerrainObjectComesLast) {
     EXPECT_EQ(o.rotationTrack.keys[0].q.w, 1.0f);
   }
   EXPECT_EQ(scene.objects[0].vertices[7].x, 1.0f) << "the model's own coordinates are kept";
+  const LodTerrain& still = sceneTables.terrains[0];
+  EXPECT_EQ(std::count(still.modelMap.begin(), still.modelMap.end(), 0), 128 * 64) << "shift 40 is held to 31";
+
+  parse("u.ini", {"[LODTERRAIN]", "PARAM = ROUGH, 64, 64, 3, 1, 1, 1, 1, 2, STONE, 10, 10, 2, 0, ROCKS.3DS"});
+  ASSERT_EQ(sceneTables.terrains.size(), 2u);
+  const LodTerrain& rough = sceneTables.terrains[1];
+  const auto highest = std::max_element(rough.modelMap.begin(), rough.modelMap.end());
+  EXPECT_GT(*highest, 0) << "a random terrain is rough somewhere";
+  EXPECT_LT(*highest, 4) << "indices of the four objects, the terrain's own included";
+  const auto [lowHeight, highHeight] = std::minmax_element(rough.heightMap.begin(), rough.heightMap.end());
+  EXPECT_LT(*lowHeight, *highHeight);
 }
 
 // ---- selection and the OBJS section ---------------------------------------------
@@ -405,7 +416,29 @@ TEST_F(SceneScriptTest, ParticleSystemsFollowMatchingLightsOrStandAlone) {
   EXPECT_EQ(systems[3].texture, 5u);
   EXPECT_EQ(systems[3].textureEnvMode, GLenum(GL_MODULATE));
   EXPECT_EQ(systems[4].name, "LONG") << "lives that would overflow are held, not refused";
-  EXPECT_LE(systems[4].particles.size(), 1000000u);
+
+  // "?" takes the light's component; the light gives the position.
+  EXPECT_EQ(systems[0].color, (std::array<float, 3>{0.1f, 0.5f, 0.9f}));
+  EXPECT_EQ(systems[2].color, (std::array<float, 3>{0.4f, 0.5f, 0.9f}));
+  EXPECT_EQ(systems[2].position.y, 6.0f) << "values 6 to 8 are not used for a light";
+  EXPECT_FLOAT_EQ(systems[0].baseVelocity.y, 0.1f);
+  EXPECT_FLOAT_EQ(systems[0].gravity.y, -0.01f);
+  EXPECT_EQ(systems[0].particles.size(), 100u);
+  EXPECT_EQ(systems[0].lifeBase, 30);
+  EXPECT_EQ(systems[0].lifeRange, 10);
+  EXPECT_FLOAT_EQ(systems[0].quadSize, 0.2f);
+  EXPECT_FLOAT_EQ(systems[0].emitSpread, 0.5f);
+  EXPECT_FALSE(systems[0].hasBox);
+  EXPECT_EQ(systems[3].color, (std::array<float, 3>{1.0f, 0.5f, 0.25f}));
+  EXPECT_EQ(systems[3].position.z, 3.0f);
+  EXPECT_TRUE(systems[3].hasBox) << "value 21 computes the box at once";
+  EXPECT_LE(systems[3].boxCorners[0].z, 2.5f);
+  EXPECT_EQ(systems[4].particleCount, 1000000);
+  EXPECT_EQ(systems[4].particles.size(), 1000000u);
+  EXPECT_EQ(systems[4].lifeBase, 1000000);
+  EXPECT_EQ(systems[4].lifeRange, 1000000);
+  EXPECT_LE(systems[4].emitSpread, 1000000.0f);
+  EXPECT_GE(systems[4].velocitySpread, -1000000.0f);
 }
 
 // ---- LODTERRAIN -----------------------------------------------------------------
