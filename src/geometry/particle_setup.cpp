@@ -15,8 +15,11 @@ float clampSpread(float spread) {
 }
 
 int32_t spreadSteps(float spread) {
-  const float steps = clampSpread(spread) * 1000.0f;
-  return steps > 0.0f ? static_cast<int32_t>(std::lrint(steps)) : 0;
+  // The product is exact in double, so it is rounded once; a float product
+  // would be rounded first and could land on a tie (0.0055f x 1000 is
+  // 5.4999999, which must give 5, not 6).
+  const double steps = static_cast<double>(clampSpread(spread)) * 1000.0;
+  return steps > 0.0 ? static_cast<int32_t>(std::lrint(steps)) : 0;
 }
 
 float uniformOffset(float spread) {

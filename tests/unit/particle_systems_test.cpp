@@ -103,8 +103,15 @@ TEST_F(ParticleSystemsTest, CreationHoldsCountsAndSpreadsInRange) {
     EXPECT_EQ(p.velocity.x, 0.0f);
   }
   EXPECT_EQ(spreadSteps(-3.0f), 0);
-  EXPECT_EQ(spreadSteps(0.0015f), 2);  // 1.5 rounds to even
+  EXPECT_EQ(spreadSteps(0.0015f), 2);
   EXPECT_EQ(spreadSteps(0.0025f), 2);
+  // The float spread times 1000, rounded once: 0.0055f is 0.0054999999,
+  // 0.0125f is 0.0125000002; only spreads that are exact in binary give
+  // ties, and these go to even.
+  EXPECT_EQ(spreadSteps(0.0055f), 5);
+  EXPECT_EQ(spreadSteps(0.0125f), 13);
+  EXPECT_EQ(spreadSteps(0.0625f), 62);
+  EXPECT_EQ(spreadSteps(0.1875f), 188);
   EXPECT_EQ(spreadSteps(INFINITY), spreadSteps(kMaxSpread));
   EXPECT_GT(spreadSteps(INFINITY), 2147480000);
 
