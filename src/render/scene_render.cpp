@@ -84,15 +84,20 @@ int32_t elapsedBetween(int32_t tick, int32_t previousTick) {
 bool lightingOn(const Scene& scene) { return scene.useAmbient && usableLightCount(scene) >= 1; }
 
 // The scene's lights in object i's own space, through GL's own inverse of
-// the object transform.
+// the object transform. A soft body's vertices are already in world space
+// (it is drawn without its transform), so its lights are the world ones.
 void computeLightLocalPositions(const Scene& scene, int32_t i, int32_t tick, LightLocalPositions& out) {
+  const int32_t count = usableLightCount(scene);
+  if (scene.objects[static_cast<size_t>(i)].flexOn) {
+    for (int32_t j = 0; j < count; ++j) out[static_cast<size_t>(j)] = scene.lights[static_cast<size_t>(j)].position;
+    return;
+  }
   glPushMatrix();
   glLoadIdentity();
   applyObjectTransform(scene, i, tick, true, true);
   Matrix worldToObject;
   glGetFloatv(GL_MODELVIEW_MATRIX, worldToObject.data());
   glPopMatrix();
-  const int32_t count = usableLightCount(scene);
   for (int32_t j = 0; j < count; ++j) {
     out[static_cast<size_t>(j)] = transformPoint(worldToObject, scene.lights[static_cast<size_t>(j)].position);
   }
@@ -157,7 +162,7 @@ void drawStencilShadows(Scene& scene, int32_t tick, LightLocalPositions& lights)
       if (!object.castsShadow || !object.visibleThisFrame || isHidden(object)) continue;
       computeLightLocalPositions(scene, i, tick, lights);
       glPushMatrix();
-      applyObjectTransform(scene, i, tick, true, false);
+      if (!object.flexOn) applyObjectTransform(scene, i, tick, true, false);  // as the object was drawn
       glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
       drawShadowVolumes(scene, i, lights, kHighestLightIndex, lightIndex);
       glFrontFace(GL_CW);

@@ -168,5 +168,23 @@ TEST_F(ShadowsGl, CasterOutOfViewStillThrowsItsShadowIntoIt) {
   EXPECT_EQ(redAt(Vec3{0, 7.2f, 0}), 255);
 }
 
+TEST_F(ShadowsGl, SoftBodyShadowsFromWhereItIsDrawn) {
+  // A soft body keeps its vertices in world space and is drawn without its
+  // object transform; its lights and volumes must be taken in that space
+  // too, or the shadow moves with a transform the body never shows.
+  Scene scene = floorScene();
+  SceneObject& body = caster(scene, testing::addTestBox(scene, "JELLY", Vec3{-1, -1, 2}, Vec3{1, 1, 3}));
+  body.flexOn = true;
+  initTrack(body.positionTrack, 1);
+  addKey(body.positionTrack, 0, 0, 3, 0, 0);
+  testing::addTestLight(scene, "SUN", Vec3{0, 0, 9}, {1, 1, 1});
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  renderScene(scene, 1, 1);  // time stands still: the body is not stepped
+  // The box's top, 6 below the light, throws a square of half size 1.5.
+  EXPECT_NEAR(redAt(Vec3{1.3f, 0, 0}), 128, 1) << "beside the drawn body";
+  EXPECT_NEAR(redAt(Vec3{-1.3f, 0, 0}), 128, 1);
+  EXPECT_EQ(redAt(Vec3{4, 0, 0}), 255) << "where the unused transform would put it";
+}
+
 }  // namespace
 }  // namespace glorbe
