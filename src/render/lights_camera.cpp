@@ -101,6 +101,7 @@ void placeLights(Scene& scene, int32_t tick, int32_t elapsedTicks) {
 
     WindowPoint w;
     if (projectPoint(view, light.position, w)) {
+      w = inViewport(view, w);
       light.screenPosition = Vec3{static_cast<float>(w.x - width * 0.5), static_cast<float>(w.y - height * 0.5),
                                   static_cast<float>(w.z)};
       light.onScreen = w.x >= 0 && w.x < width && w.y >= 0 && w.y < height && w.z >= 0 && w.z <= 1;
@@ -133,7 +134,8 @@ bool haloSeen(const ViewTransform& view, const Vec3& position) {
   WindowPoint w;
   if (!projectPoint(view, position, w)) return false;
   const GLint* vp = view.viewport;
-  const bool inside = w.x >= 0 && w.x < vp[2] && w.y >= 0 && w.y < vp[3] && w.z >= 0 && w.z <= 1;
+  const WindowPoint v = inViewport(view, w);
+  const bool inside = v.x >= 0 && v.x < vp[2] && v.y >= 0 && v.y < vp[3] && v.z >= 0 && v.z <= 1;
   if (!inside) return true;
   if (vp[2] <= 0 || vp[3] <= 0) return true;
   const double px = std::clamp(std::nearbyint(w.x), static_cast<double>(vp[0]), static_cast<double>(vp[0] + vp[2] - 1));

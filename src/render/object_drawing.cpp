@@ -195,6 +195,7 @@ bool boxInView(SceneObject& o) {
       for (int& count : outside) ++count;
       continue;
     }
+    w = inViewport(view, w);
     o.projectedCorners[c] = Vec3{static_cast<float>(w.x - width * 0.5), static_cast<float>(w.y - height * 0.5),
                                  static_cast<float>(w.z)};
     outside[0] += w.x < 0;

@@ -13,6 +13,7 @@ bool boxOutsideView(const ViewTransform& view, const BoxCorners& corners) {
       for (int& count : counts) ++count;
       continue;
     }
+    w = inViewport(view, w);
     counts[0] += w.x < 0.0;
     counts[1] += w.x >= width;
     counts[2] += w.y < 0.0;

@@ -41,6 +41,14 @@ struct WindowPoint {
 };
 bool projectPoint(const ViewTransform& view, const Vec3& p, WindowPoint& out);
 
+// Window x and y measured from the viewport's lower left corner (window z
+// as it is). gluProject's window coordinates include the viewport's origin;
+// the view tests and the screen-centred positions are taken against the
+// viewport itself, wherever the timeline has placed it.
+inline WindowPoint inViewport(const ViewTransform& view, const WindowPoint& w) {
+  return WindowPoint{w.x - view.viewport[0], w.y - view.viewport[1], w.z};
+}
+
 // The lights the scene pass uses: lightCount, but never more than the scene
 // holds nor more than GL has lights.
 inline int32_t usableLightCount(const Scene& scene) {

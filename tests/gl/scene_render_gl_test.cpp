@@ -139,6 +139,27 @@ TEST_F(SceneRenderGl, CornerThatCannotBeProjectedFailsAllSixTests) {
   EXPECT_EQ(testing::litPixelCount(readFrame()), 0);
 }
 
+TEST_F(SceneRenderGl, ViewportAwayFromTheWindowCornerKeepsItsObjectsAndLights) {
+  // The timeline can move the viewport (VIEWPORT). Window coordinates then
+  // start at its corner, and the view tests must be taken against it.
+  Scene scene = viewScene();
+  SceneObject& o = texturedQuad(scene, Vec3{0, 0, 0}, 1, solidTexture(200, 200, 200), GL_REPLACE);
+  testing::addTestLight(scene, "LAMP", Vec3{0, -5, 0}, {1, 1, 1});
+  scene.lights[0].size = 0;  // no halo over the quad
+  GLint saved[4];
+  glGetIntegerv(GL_VIEWPORT, saved);
+  glViewport(saved[2] / 2, saved[3] / 2, saved[2] / 2, saved[3] / 2);
+  renderScene(scene, 1, 0);
+  EXPECT_TRUE(o.visibleThisFrame);
+  EXPECT_EQ(frameStats.objs, 1);
+  expectColourNear(pixelAt(Vec3{0, 0, 0}), 200, 200, 200, 1, "drawn in the middle of the viewport");
+  const SceneLight& light = scene.lights[0];
+  EXPECT_TRUE(light.onScreen);
+  EXPECT_NEAR(light.screenPosition.x, 0, 1) << "centred on the viewport, not on the window";
+  EXPECT_NEAR(light.screenPosition.y, 0, 1);
+  glViewport(saved[0], saved[1], saved[2], saved[3]);
+}
+
 // ---- lighting ---------------------------------------------------------------------
 
 TEST_F(SceneRenderGl, ReplaceIsUnlitAndModulateIsLit) {

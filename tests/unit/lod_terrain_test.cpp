@@ -344,6 +344,21 @@ TEST_F(LodTerrainTest, OnlySmallNodesOutsideTheViewAreCulled) {
   for (int32_t v = 0; v < mesh.vertexCount; ++v) EXPECT_LE(gridOf(static_cast<uint32_t>(v)).first, 32);
 }
 
+TEST(BoxOutsideView, IsTakenAgainstTheViewportWhereverItLies) {
+  // Identity matrices: the box around the origin projects to the viewport's
+  // centre, which lies beyond the viewport's width from the window corner.
+  const ViewTransform view{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},
+                           {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},
+                           {400, 300, 200, 100}};
+  BoxCorners box;
+  for (size_t c = 0; c < 8; ++c) {
+    box[c] = Vec3{(c & 2) ? 0.1f : -0.1f, (c & 4) ? 0.1f : -0.1f, (c & 1) ? 0.1f : -0.1f};
+  }
+  EXPECT_FALSE(boxOutsideView(view, box));
+  for (Vec3& corner : box) corner.x -= 2;  // left of the viewport
+  EXPECT_TRUE(boxOutsideView(view, box));
+}
+
 TEST_F(LodTerrainTest, ObjectsArePlacedOnSplitNodesOnlyAndAtMost200) {
   std::vector<uint8_t> heights = flat(16, 16, 100);
   makeTerrain(16, 16, heights, Vec3{16, 16, 2.55f});
