@@ -1,7 +1,6 @@
 // The timeline's RENDER, CAM and LIGHT commands: scenes drawn by name,
 // cameras chosen by name, lights recoloured and resized by name.
-#include <cctype>
-
+#include "common/ascii.h"
 #include "common/names.h"
 #include "render/scene_commands.h"
 #include "render/scene_render.h"
@@ -11,10 +10,26 @@ namespace glorbe {
 
 namespace {
 
-// Names from model files keep their case; the timeline's texts are upper case.
-std::string upperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
+// Names from model files keep their case; the timeline's texts are compared
+// with the names' upper-case forms, letters a-z only whatever the locale, and
+// without making a copy of the name every frame.
+bool upperCaseNameAt(const std::string& name, size_t at, const std::string& text) {
+  for (size_t j = 0; j < text.size(); ++j) {
+    if (asciiUpper(name[at + j]) != text[j]) return false;
+  }
+  return true;
+}
+
+bool upperCaseNameEquals(const std::string& name, const std::string& text) {
+  return name.size() == text.size() && upperCaseNameAt(name, 0, text);
+}
+
+bool upperCaseNameContains(const std::string& name, const std::string& text) {
+  if (text.empty() || text.size() > name.size()) return false;
+  for (size_t at = 0; at + text.size() <= name.size(); ++at) {
+    if (upperCaseNameAt(name, at, text)) return true;
+  }
+  return false;
 }
 
 // A terrain's own scene is drawn only through the scene that shows the terrain.
@@ -38,7 +53,7 @@ void runSceneCam(const SceneCamValues& v, int32_t, int32_t) {
   for (Scene& scene : sceneTables.scenes) {
     if (!nameContains(scene.name, v.name)) continue;
     for (size_t c = 0; c < scene.cameras.size(); ++c) {
-      if (upperCase(scene.cameras[c].name) != v.cameraName) continue;
+      if (!upperCaseNameEquals(scene.cameras[c].name, v.cameraName)) continue;
       scene.currentCamera = static_cast<int32_t>(c);
       scene.cameras[c].zScale = v.zScale;
       break;
@@ -50,7 +65,7 @@ void runSceneLight(const SceneLightValues& v, int32_t, int32_t) {
   for (Scene& scene : sceneTables.scenes) {
     if (!nameContains(scene.name, v.name)) continue;
     for (SceneLight& light : scene.lights) {
-      if (!nameContains(upperCase(light.name), v.lightName)) continue;
+      if (!upperCaseNameContains(light.name, v.lightName)) continue;
       light.color = {v.r, v.g, v.b};
       light.size = v.size;
     }
