@@ -122,7 +122,9 @@ void runLoadingPhase() {
   for (size_t i = 3; i < 7; ++i) parseMaterials(kSceneScripts[i]);
   for (const char* script : kSceneScripts) parseSpritesAndMoveLists(script);
   drawLoadingScreen();
+  traceStartup("scenes-start");
   for (const char* script : kSceneScripts) parseSceneScript(script);
+  traceStartup("scenes-read");
   drawLoadingScreen();
 
   if (!loadSequenceScript(kTimelineFile, sequencer.script)) {

@@ -1,7 +1,9 @@
 // The player's timing record, for the start-up benchmark and the sound tests:
 // when GLORBE_TRACE names a file, the player writes one line per event to it,
 // each with the monotonic time in milliseconds:
-//   startup EVENT TIME      (main, sound-open, loading-screen, loaded, first-frame)
+//   startup EVENT TIME      (main, sound-open, loading-screen, scenes-start,
+//                           scenes-read, loaded, first-frame; the scene
+//                           reader runs between scenes-start and scenes-read)
 //   frame TIME POSITION_MS  (every drawn frame: the music position it used
 //                           and when it was read; a read that took the
 //                           thread away for over 2 ms has no certain time

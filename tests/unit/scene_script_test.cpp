@@ -397,8 +397,8 @@ TEST_F(SceneScriptTest, MorphMergesTheLastScenesObjects) {
 TEST_F(SceneScriptTest, ParticleSystemsFollowMatchingLightsOrStandAlone) {
   addScene({}, {"Lamp01", "Lamp02", "Sun", "Lamp03"});
   parse("s.ini", {"[3DS]",
-                  "PARSYS = LAMP, GLASS, ?, 0.5, ?, 9, 9, 9, 0, 0.1, 0, 0, -0.01, 0, 100, 30, 10, 0.2, 0.5, 0.05, 0, 1",
-                  "PARSYS = COMET, STONE, 1, 0.5, 0.25, 1, 2, 3, 0, 0, 0, 0, 0, 0, 50, 20, 0, 0.1, 1, 1, 1, 0",
+                  "PARSYS = LAMP, GLASS, ?, 0.25, ?, 9, 9, 9, 0, 0.1, 0, 0, -0.01, 0, 100, 30, 10, 0.2, 0.5, 0.05, 0, 1",
+                  "PARSYS = COMET, STONE, ?, 0.5, 0.25, 1, 2, 3, 0, 0, 0, 0, 0, 0, 50, 20, 0, 0.1, 1, 1, 1, 0",
                   "PARSYS = SHORT, STONE, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 50, 1, 0, 0.1, 1, 1, 1, 0",
                   "PARSYS = NEGATIVE, STONE, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 50, -5, 1, 0.1, 1, 1, 1, 0",
                   "PARSYS = LONG, STONE, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 2000000000, 2147483647, 2147483647, "
@@ -418,8 +418,8 @@ TEST_F(SceneScriptTest, ParticleSystemsFollowMatchingLightsOrStandAlone) {
   EXPECT_EQ(systems[4].name, "LONG") << "lives that would overflow are held, not refused";
 
   // "?" takes the light's component; the light gives the position.
-  EXPECT_EQ(systems[0].color, (std::array<float, 3>{0.1f, 0.5f, 0.9f}));
-  EXPECT_EQ(systems[2].color, (std::array<float, 3>{0.4f, 0.5f, 0.9f}));
+  EXPECT_EQ(systems[0].color, (std::array<float, 3>{0.1f, 0.25f, 0.9f})) << "only the \"?\" components";
+  EXPECT_EQ(systems[2].color, (std::array<float, 3>{0.4f, 0.25f, 0.9f}));
   EXPECT_EQ(systems[2].position.y, 6.0f) << "values 6 to 8 are not used for a light";
   EXPECT_FLOAT_EQ(systems[0].baseVelocity.y, 0.1f);
   EXPECT_FLOAT_EQ(systems[0].gravity.y, -0.01f);
@@ -429,7 +429,7 @@ TEST_F(SceneScriptTest, ParticleSystemsFollowMatchingLightsOrStandAlone) {
   EXPECT_FLOAT_EQ(systems[0].quadSize, 0.2f);
   EXPECT_FLOAT_EQ(systems[0].emitSpread, 0.5f);
   EXPECT_FALSE(systems[0].hasBox);
-  EXPECT_EQ(systems[3].color, (std::array<float, 3>{1.0f, 0.5f, 0.25f}));
+  EXPECT_EQ(systems[3].color, (std::array<float, 3>{1.0f, 0.5f, 0.25f})) << "without a light \"?\" counts as 1";
   EXPECT_EQ(systems[3].position.z, 3.0f);
   EXPECT_TRUE(systems[3].hasBox) << "value 21 computes the box at once";
   EXPECT_LE(systems[3].boxCorners[0].z, 2.5f);
