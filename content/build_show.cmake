@@ -8,6 +8,13 @@
 #   NAME model SOURCE           a .3DS model built from its text form (docs/models.md)
 #   NAME file SOURCE            a file copied as it is
 # Every file must stay within 500,000 bytes, the load buffer's slot.
+#
+# The build is incremental: a file is made again only when it is missing,
+# when its manifest line changed, or when its source or the tool is newer
+# than it; files the manifest no longer names leave the staging folder. The
+# archive is then packed from the staging folder (the packer writes a
+# temporary file and renames it, so a running player never reads half an
+# archive).
 cmake_minimum_required(VERSION 3.20)
 
 foreach(var TOOL CONTENT STAGING ARCHIVE)
@@ -17,7 +24,6 @@ foreach(var TOOL CONTENT STAGING ARCHIVE)
 endforeach()
 
 set(ENV{SOURCE_DATE_EPOCH} 946684800)  # the same bytes from the same sources
-file(REMOVE_RECURSE ${STAGING})
 file(MAKE_DIRECTORY ${STAGING}/files ${STAGING}/work)
 file(STRINGS ${CONTENT}/show.manifest lines)
 
@@ -29,7 +35,32 @@ function(run)
   endif()
 endfunction()
 
+# True when `out` must be made again from `source` (empty for none) by the
+# manifest line `line`; the line is remembered beside the made files.
+function(out_of_date out source line result)
+  set(${result} TRUE PARENT_SCOPE)
+  set(recipe ${STAGING}/work/${id}.line)
+  if(NOT EXISTS ${out} OR NOT EXISTS ${recipe})
+    return()
+  endif()
+  file(READ ${recipe} before)
+  if(NOT before STREQUAL line)
+    return()
+  endif()
+  if("${TOOL}" IS_NEWER_THAN "${out}")
+    return()
+  endif()
+  if(NOT "${source}" STREQUAL "")
+    if("${source}" IS_NEWER_THAN "${out}")
+      return()
+    endif()
+  endif()
+  set(${result} FALSE PARENT_SCOPE)
+endfunction()
+
 set(count 0)
+set(made 0)
+set(named "")
 foreach(line IN LISTS lines)
   string(REGEX REPLACE "#.*$" "" line "${line}")
   string(STRIP "${line}" line)
@@ -47,6 +78,19 @@ foreach(line IN LISTS lines)
   get_filename_component(dir ${out} DIRECTORY)
   file(MAKE_DIRECTORY ${dir})
   string(MAKE_C_IDENTIFIER "${name}" id)
+  list(APPEND named ${out})
+  math(EXPR count "${count} + 1")
+  set(source "")
+  if(NOT maker STREQUAL "art")
+    list(GET words 2 source)
+    set(source ${CONTENT}/${source})
+  endif()
+  out_of_date(${out} "${source}" "${line}" stale)
+  if(NOT stale)
+    continue()
+  endif()
+  math(EXPR made "${made} + 1")
+  file(REMOVE ${out})  # a failed step leaves no old file behind that looks made
   if(maker STREQUAL "art")
     list(SUBLIST words 2 -1 args)
     list(GET args 0 kind)
@@ -80,10 +124,19 @@ foreach(line IN LISTS lines)
   endif()
   file(SIZE ${out} bytes)
   if(bytes GREATER 500000)
+    file(REMOVE ${out})
     message(FATAL_ERROR "show build: ${name} has ${bytes} bytes; a file of the archive may have at most 500,000 (the load buffer's slot)")
   endif()
-  math(EXPR count "${count} + 1")
+  file(WRITE ${STAGING}/work/${id}.line "${line}")
+endforeach()
+
+# Files of earlier builds that the manifest no longer names.
+file(GLOB_RECURSE staged ${STAGING}/files/*)
+foreach(file IN LISTS staged)
+  if(NOT file IN_LIST named)
+    file(REMOVE ${file})
+  endif()
 endforeach()
 
 run(${TOOL} archive pack ${ARCHIVE} ${STAGING}/files)
-message(STATUS "show build: ${count} files in ${ARCHIVE}")
+message(STATUS "show build: ${count} files in ${ARCHIVE}, ${made} of them made again")

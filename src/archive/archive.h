@@ -74,6 +74,7 @@ struct ArchiveEntry {
   uint32_t compressedSize = 0;
   uint32_t uncompressedSize = 0;
   uint32_t dosDateTime = 0;  // date in the high 16 bits, time in the low 16
+  uint32_t crc32 = 0;        // as the header states it; tells a changed entry from an unchanged one
   std::vector<SeekPoint> seekPoints;
 };
 

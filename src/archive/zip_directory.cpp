@@ -62,6 +62,7 @@ int32_t walkLocalHeaders(Archive& archive, const std::string& base) {
     ArchiveEntry entry;
     entry.method = readLittle16(header + 8);
     entry.dosDateTime = (static_cast<uint32_t>(readLittle16(header + 12)) << 16) | readLittle16(header + 10);
+    entry.crc32 = readLittle32(header + 14);
     entry.compressedSize = readLittle32(header + 18);
     entry.uncompressedSize = readLittle32(header + 22);
     const uint64_t dataOffset = at + kLocalHeaderLength + nameLength + extraLength;

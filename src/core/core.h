@@ -31,6 +31,7 @@ struct CoreState {
   bool overlayEnabled = false;
   std::array<GLuint, 5> loaderTextures{};
   int32_t loadingStep = 0;  // loading screens shown so far
+  int32_t timelineStartTick = 0;  // the timeline's own start, before a start position replaced it
   SoundStream* music = nullptr;
   int musicChannel = -1;
   DemoClock clock;
@@ -64,7 +65,14 @@ void onDisplay();
 // Loads every scene script (materials, then sprites and move lists, then
 // scenes) and the timeline, showing the five loading screens on the way;
 // frees the load buffer and the loading-screen pictures at the end.
-void runLoadingPhase();
+//
+// Without screens (a live reload) nothing is drawn, the loading-screen
+// pictures are left alone and the load buffer is freed all the same.
+void runLoadingPhase(bool withScreens = true);
+
+// The first display callback's work: the loading phase, the start position,
+// the music started and waited for.
+void startShow();
 // One loading screen: the picture of this step large and tinted, the title,
 // and a row of the pictures shown so far; then the step count grows and the
 // buffers are swapped. drawLoadingFrame draws the same without either.

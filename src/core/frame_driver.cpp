@@ -58,8 +58,11 @@ namespace {
 // after this long the frame driver's own end test takes over.
 constexpr double kStartWaitLimitMs = 5000.0;
 
-void firstFrame() {
+}  // namespace
+
+void startShow() {
   runLoadingPhase();
+  core.timelineStartTick = sequencer.script.startTick;
   sequencer.script.startTick = resolveStartTick(core.commandLine, sequencer.script.startTick, sequencer.script.endTick);
 
   startMusic();
@@ -83,12 +86,10 @@ void firstFrame() {
   core.clock.firstFrame = false;
 }
 
-}  // namespace
-
 void onDisplay() {
   endIfStopSignal();
   if (core.clock.firstFrame) {
-    firstFrame();
+    startShow();
     return;
   }
   core.clock.previousTick = core.clock.currentTick;

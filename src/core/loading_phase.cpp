@@ -16,6 +16,7 @@
 #include "sequencer/sequence_script.h"
 #include "sequencer/sequencer_state.h"
 #include "textures/image_decoder.h"
+#include "textures/texture_upload.h"
 
 namespace glorbe {
 
@@ -110,31 +111,34 @@ void drawLoadingScreen() {
   glutSwapBuffers();
 }
 
-void runLoadingPhase() {
+void runLoadingPhase(bool withScreens) {
+  const auto screen = [withScreens] {
+    if (withScreens) drawLoadingScreen();
+  };
   resetSceneTables();  // the scene readers append to them
-  drawLoadingScreen();
-  traceStartup("loading-screen");
+  screen();
+  if (withScreens) traceStartup("loading-screen");
   parseMaterials(kSceneScripts[0]);
-  drawLoadingScreen();
+  screen();
   parseMaterials(kSceneScripts[1]);
   parseMaterials(kSceneScripts[2]);
-  drawLoadingScreen();
+  screen();
   for (size_t i = 3; i < 7; ++i) parseMaterials(kSceneScripts[i]);
   for (const char* script : kSceneScripts) parseSpritesAndMoveLists(script);
-  drawLoadingScreen();
-  traceStartup("scenes-start");
+  screen();
+  if (withScreens) traceStartup("scenes-start");
   for (const char* script : kSceneScripts) parseSceneScript(script);
-  traceStartup("scenes-read");
-  drawLoadingScreen();
+  if (withScreens) traceStartup("scenes-read");
+  screen();
 
   if (!loadSequenceScript(kTimelineFile, sequencer.script)) {
     sequencer.script = musicOnlyTimeline(ticksFromMs(core.clock.streamLengthMs));
   }
 
-  traceStartup("loaded");
+  if (withScreens) traceStartup("loaded");
   freeLoadBuffer();  // all content is in its tables now
   releaseImageWorkspace();
-  glDeleteTextures(static_cast<GLsizei>(core.loaderTextures.size()), core.loaderTextures.data());
+  deleteTextures(core.loaderTextures.data(), core.loaderTextures.size());
   core.loaderTextures.fill(0);
 }
 

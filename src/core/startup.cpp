@@ -6,6 +6,7 @@
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
 #include "core/core.h"
+#include "core/live_mode.h"
 #include "core/run_trace.h"
 #include "display/display_state.h"
 #include "display/display.h"
@@ -44,7 +45,12 @@ int runPlayer(int argc, char** argv) {
   openRunTrace();
   traceStartup("main");
   initProcessState(argc, argv);
-  runLauncher(kStencilDisplayMode);
+  const bool liveMode = takeLiveOption();
+  if (liveMode) {
+    runLiveLauncher(kStencilDisplayMode);
+  } else {
+    runLauncher(kStencilDisplayMode);
+  }
   // From here on the display is the show's: a stop signal ends the show
   // through the exit procedures, which give the display back.
   installStopSignals();
@@ -52,8 +58,14 @@ int runPlayer(int argc, char** argv) {
   traceStartup("sound-open");
   prepareDrawing();
 
-  glutKeyboardFunc(onKeyboard);
-  glutDisplayFunc(onDisplay);
+  if (liveMode) {
+    glutKeyboardFunc(onLiveKeyboard);
+    glutSpecialFunc(onLiveSpecialKey);
+    glutDisplayFunc(onLiveDisplay);
+  } else {
+    glutKeyboardFunc(onKeyboard);
+    glutDisplayFunc(onDisplay);
+  }
   glutMainLoop();
   return 0;
 }

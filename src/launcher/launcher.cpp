@@ -85,4 +85,12 @@ void runLauncher(unsigned extraDisplayMode) {
                extraDisplayMode);
 }
 
+void runLiveLauncher(unsigned extraDisplayMode) {
+  const char* variable = std::getenv(kLauncherVariable);
+  display.settings = settingsFromVariable(variable != nullptr ? variable : "");
+  display.settings.fullscreen = false;  // the author's editor stays beside the show
+  setupDisplay(display.settings.width, display.settings.height, display.settings.bits, display.settings.fullscreen,
+               extraDisplayMode);
+}
+
 }  // namespace glorbe

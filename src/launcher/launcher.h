@@ -14,4 +14,8 @@ inline constexpr const char* kLauncherCreateFailedText = "Launcher: WinCreate fa
 // else is opened; without an X display the program ends with exit code 1.
 void runLauncher(unsigned extraDisplayMode);
 
+// The live mode's start: no window, the settings of GLORBE_LAUNCHER when it
+// is set (else the window's defaults), always in a window.
+void runLiveLauncher(unsigned extraDisplayMode);
+
 }  // namespace glorbe

@@ -463,6 +463,17 @@ bool soundIsPlaying(int channel) {
   return s->playing.load(std::memory_order_acquire);
 }
 
+bool soundPauseStream(SoundStream* stream) {
+  if (stream == nullptr || !stream->playing.load(std::memory_order_acquire)) return false;
+  const int64_t frame = currentFrame(*stream);
+  std::lock_guard<std::mutex> hold(sound.mixLock);
+  if (!stream->playing.load(std::memory_order_relaxed)) return false;  // it reached its end just now
+  stream->playing.store(false, std::memory_order_release);
+  restartStream(*stream, frame, monotonicMs());
+  sound.flushPending = true;  // what the device holds is not heard
+  return true;
+}
+
 int soundGetTimeMs(SoundStream* stream) {
   if (stream == nullptr) return 0;
   const int64_t frame = currentFrame(*stream);

@@ -44,6 +44,11 @@ bool soundSetPan(int channel, int pan);
 // True while the channel plays a stream that has not reached its end.
 bool soundIsPlaying(int channel);
 
+// Stops a playing stream where it is heard now; soundPlayStream on its
+// channel plays it on from there. While paused the position stands still,
+// and soundSetTimeMs moves it. False for a stream that was not playing.
+bool soundPauseStream(SoundStream* stream);
+
 // Stream position and length in milliseconds.
 int soundGetTimeMs(SoundStream* stream);
 bool soundSetTimeMs(SoundStream* stream, int ms);

@@ -104,27 +104,50 @@ std::string conversionErrorText(const std::string& text, const std::string& sour
   return "'" + text + "' is not a valid number in " + source + ".";
 }
 
+ConversionErrors conversionErrors;
+
+void resetConversionErrors() { conversionErrors = ConversionErrors{}; }
+
 void fatalConversionError(const std::string& text, const std::string& source) {
   showMessageBox("Error", conversionErrorText(text, source));
   endProgram(1);
 }
 
+namespace {
+
+// An invalid number: fatal, or counted while a live reload collects them.
+void invalidNumber(const std::string& text, const std::string& source) {
+  if (!conversionErrors.collecting) fatalConversionError(text, source);
+  if (conversionErrors.count++ == 0) conversionErrors.first = conversionErrorText(text, source);
+}
+
+}  // namespace
+
 int32_t convertInteger(const std::string& text, const std::string& source) {
   auto v = parseInteger(text);
-  if (!v) fatalConversionError(text, source);
+  if (!v) {
+    invalidNumber(text, source);
+    return 0;
+  }
   return *v;
 }
 
 long double convertReal(const std::string& text, const std::string& source) {
   auto v = parseReal(text);
-  if (!v) fatalConversionError(text, source);
+  if (!v) {
+    invalidNumber(text, source);
+    return 0;
+  }
   return *v;
 }
 
 float convertFloat(const std::string& text, const std::string& source) {
   const long double v = convertReal(text, source);
   // A real beyond the float range would become infinite; it is not a usable number.
-  if (std::fabs(v) > std::numeric_limits<float>::max()) fatalConversionError(text, source);
+  if (std::fabs(v) > std::numeric_limits<float>::max()) {
+    invalidNumber(text, source);
+    return 0;
+  }
   return static_cast<float>(v);
 }
 

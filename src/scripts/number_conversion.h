@@ -25,4 +25,18 @@ std::string conversionErrorText(const std::string& text, const std::string& sour
 
 [[noreturn]] void fatalConversionError(const std::string& text, const std::string& source);
 
+// While a live reload reads new content, an invalid number must not end the
+// program: the conversions then count it, keep the first message, give 0
+// and go on, and the reload is refused at its end.
+struct ConversionErrors {
+  bool collecting = false;
+  int32_t count = 0;
+  std::string first;  // the message of the first invalid number
+};
+
+extern ConversionErrors conversionErrors;
+
+// Not collecting, nothing counted (start of the program, and tests).
+void resetConversionErrors();
+
 }  // namespace glorbe

@@ -9,6 +9,7 @@
 // follows ends the reading at the end of the file, and only elements read
 // whole (markers, tracks, items, parameters) are kept.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "archive/load_buffer.h"
@@ -113,8 +114,8 @@ bool readItem(TimelineReader& in, int32_t trackLength, SequenceItem& item) {
 
 // One track's fields up to its item count; false when the file ended first.
 bool readTrackHeader(TimelineReader& in, SequenceTrack& track, int32_t& itemCount) {
-  in.readLine();   // label
-  in.readInt32();  // unused
+  track.label = in.readLine();  // shown only by the live mode's overlay
+  in.readInt32();               // unused
   track.start = ticksFromSeconds(in.readDouble());
   track.offset = ticksFromSeconds(in.readDouble());
   track.length = ticksFromSeconds(in.readDouble());
@@ -133,11 +134,17 @@ void readScript(TimelineReader& in, SequenceScript& script) {
   if (!in.complete) return;
   script.startTick = startTick;
   in.readLine();
-  in.readDouble();
+  const double tempo = in.readDouble();
   const int32_t endTick = ticksFromSeconds(in.readDouble());
-  in.readDouble();
+  const double beatsPerBar = in.readDouble();
   if (!in.complete) return;
   script.endTick = endTick;
+  // A tempo is taken only when both reals make sense together.
+  if (std::isfinite(tempo) && tempo > 0 && tempo <= 1000 && std::isfinite(beatsPerBar) && beatsPerBar >= 1 &&
+      beatsPerBar <= 64) {
+    script.tempo = tempo;
+    script.beatsPerBar = beatsPerBar;
+  }
   script.name = in.readLine();
   if (!in.complete) {
     script.name.clear();

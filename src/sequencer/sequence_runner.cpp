@@ -219,6 +219,13 @@ SequenceTrack* trackFor(SequenceScript& script, int32_t layer, int32_t tick) {
 
 }  // namespace
 
+const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, int32_t tick) {
+  for (const SequenceTrack& t : script.tracks) {
+    if (t.layer == layer && t.start <= tick && int64_t{tick} <= int64_t{t.start} + t.length) return &t;
+  }
+  return nullptr;
+}
+
 // ---- working values -------------------------------------------------------------
 
 TimelineCommand findTimelineCommand(const std::string& category, const std::string& command) {

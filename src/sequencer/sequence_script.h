@@ -40,6 +40,7 @@ struct SequenceItem {
 };
 
 struct SequenceTrack {
+  std::string label;   // the source's name for the track, upper case; not used by the show
   int32_t start = 0;   // first active tick
   int32_t length = 0;  // active while start <= tick <= start + length
   int32_t offset = 0;  // added to the local time
@@ -53,6 +54,11 @@ struct SequenceScript {
   int32_t startTick = 0;  // where the show starts without a start position
   int32_t endTick = 0;    // nothing is drawn past it and the show ends there
   std::string name;
+  // The music's tempo as the timeline's source stated it (0: none), kept in
+  // two reals the show itself does not read; only the live mode's position
+  // display and bar seeks use them.
+  double tempo = 0;
+  double beatsPerBar = 0;
   int32_t markerCount = 0;
   int32_t trackCount = 0;
   std::vector<int16_t> markers;  // ticks, kept for inspection
@@ -71,6 +77,10 @@ bool loadSequenceScript(const std::string& fileName, SequenceScript& script);
 // moment into a texture.
 void runSequence(SequenceScript& script, int32_t tick, int32_t previousTick, bool topLevel, int32_t firstLayer,
                  int32_t lastLayer);
+
+// The first track on `layer` that covers `tick` (the one runSequence runs
+// there), or null.
+const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, int32_t tick);
 
 // A parameter's value at a track's local tick, clamped to its range.
 float evaluateParam(const SequenceParam& param, int32_t localTick, int32_t trackLength);

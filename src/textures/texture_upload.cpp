@@ -12,6 +12,20 @@
 
 namespace glorbe {
 
+TextureLedger textureLedger;
+
+void resetTextureLedger() { textureLedger = TextureLedger{}; }
+
+void deleteTextures(const GLuint* names, size_t count) {
+  std::vector<GLuint>& ledger = textureLedger.names;
+  for (size_t i = 0; i < count; ++i) {
+    if (names[i] == 0) continue;
+    glDeleteTextures(1, &names[i]);
+    const auto it = std::find(ledger.begin(), ledger.end(), names[i]);
+    if (it != ledger.end()) ledger.erase(it);
+  }
+}
+
 void fitToTextureLimit(uint32_t& width, uint32_t& height, int32_t limit) {
   if (limit <= 0 || (width <= uint32_t(limit) && height <= uint32_t(limit))) return;
   const uint64_t longer = std::max(width, height);
@@ -53,6 +67,7 @@ GLuint upload(const uint8_t* rgba, uint32_t width, uint32_t height, GLint intern
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   GLuint name = 0;
   glGenTextures(1, &name);
+  textureLedger.names.push_back(name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -145,6 +160,7 @@ GLuint createShadeRampTexture(float red, float green, float blue) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   GLuint name = 0;
   glGenTextures(1, &name);
+  textureLedger.names.push_back(name);
   glBindTexture(GL_TEXTURE_1D, name);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

@@ -1,7 +1,8 @@
 // Texture creation: every OpenGL texture of the engine is made here, from an
 // image file of the archive, an image file with a grey image as its alpha,
 // pixels made in memory, or a shade ramp for toon shading. The returned
-// texture name belongs to the caller; nothing here deletes a texture.
+// texture name belongs to the caller. Every name made is also written in the
+// texture ledger, so that a reload of the show can free all of them at once.
 //
 // Pixel preparation (expand, swap, alpha, invert) is kept apart from the GL
 // calls so that it can be checked without a display.
@@ -16,6 +17,21 @@
 #include "textures/image_decoder.h"
 
 namespace glorbe {
+
+// ---- the texture ledger ------------------------------------------------------
+
+// Every texture name made here and not yet deleted through deleteTextures.
+struct TextureLedger {
+  std::vector<GLuint> names;
+};
+
+extern TextureLedger textureLedger;
+
+// Forgets every name without deleting a texture (tests).
+void resetTextureLedger();
+
+// Deletes the textures (0 names are skipped) and strikes them from the ledger.
+void deleteTextures(const GLuint* names, size_t count);
 
 // ---- pixel preparation ------------------------------------------------------
 

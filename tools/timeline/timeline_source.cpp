@@ -236,6 +236,8 @@ class SourceReader {
         if (!(*perBar >= 1 && *perBar <= 64)) return fail("beats per bar must lie between 1 and 64");
         beatsPerBar_ = *perBar;
       }
+      out_.tempo = tempo_;
+      out_.beatsPerBar = beatsPerBar_;
     } else if (keyword == "name") {
       if (!once("name", headerSeen_)) return;
       if (tokens_.size() > 2) return fail("\"name\" takes one text");
@@ -544,9 +546,11 @@ std::string encodeTimeline(const TimelineSource& source) {
   w.line("");
   w.f64(source.start);
   w.line("");
-  w.f64(0);
+  // The two reals around the end are not read by the show; they carry the
+  // tempo (0 without one) and the beats per bar for the live mode's bar count.
+  w.f64(source.tempo);
   w.f64(source.end);
-  w.f64(0);
+  w.f64(source.tempo > 0 ? source.beatsPerBar : 0);
   w.line(source.name);
   w.i32(static_cast<int32_t>(source.markers.size()));
   for (double m : source.markers) w.f64(m);

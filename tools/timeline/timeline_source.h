@@ -51,6 +51,8 @@ struct TimelineSource {
   std::string name;
   double start = 0;  // seconds
   double end = 0;
+  double tempo = 0;  // beats per minute, 0 when the source states none
+  double beatsPerBar = 4;
   std::vector<double> markers;
   std::vector<SourceTrack> tracks;
 };
