@@ -2,6 +2,7 @@
 # glORBE's set-up and build commands. See README.md.
 #
 #   ./glorbe.sh play [SECONDS]   install, build, build the show, play it
+#   ./glorbe.sh live [SECONDS]   the same in live mode, rebuilding the show on every save
 #   ./glorbe.sh test             install, build, run the whole test suite
 #   ./glorbe.sh sanitize         unit tests built with ASan and UBSan
 #   ./glorbe.sh fuzz [TARGET...] every fuzz target for a while (docs/fuzzing.md)
@@ -20,6 +21,7 @@ PACKAGES=(
   lib3ds-dev
   fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
+  inotify-tools
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick python3 zip unzip ffmpeg assimp-utils
   pulseaudio pulseaudio-utils libasound2-plugins
   clang libclang-rt-14-dev
@@ -87,7 +89,38 @@ fuzz() {
 # fails.
 sanitize_show() {
   local fps=2
-  case "${1:-}" in
+  # The player in live mode on the bundled show, and the show rebuilt whenever
+# a file under content/ changes: the build makes only what the change
+# touches, and the player reloads what the new archive changed.
+live() {
+  build
+  cd "$ROOT/show"
+  LIVE_STAMP="$(mktemp)"
+  "$BUILD/glorbe" --live "$@" &
+  LIVE_PLAYER=$!
+  trap 'kill "$LIVE_PLAYER" 2>/dev/null; rm -f "$LIVE_STAMP"' EXIT
+  trap 'exit 130' INT TERM
+  local player=$LIVE_PLAYER stamp=$LIVE_STAMP
+  echo "glorbe.sh live: the show is rebuilt whenever content/ changes; Escape in the window ends"
+  while kill -0 "$player" 2>/dev/null; do
+    if [ -z "$(find "$ROOT/content" -newer "$stamp" -print -quit)" ]; then
+      # Nothing new: wait for a change (inotifywait gives up after a second,
+      # so that the end of the player is noticed), then look again.
+      if command -v inotifywait >/dev/null; then
+        inotifywait -qq -r -t 1 -e close_write,moved_to,create,delete "$ROOT/content" || true
+      else
+        sleep 0.2
+      fi
+      continue
+    fi
+    touch "$stamp"  # what is saved during the build is built next time round
+    sleep 0.05      # an editor's save can be several writes; let them land
+    cmake --build "$BUILD" --target show 2>&1 | grep -E "error|warning|show build|FAILED" || true
+  done
+  wait "$player" || true
+}
+
+case "${1:-}" in
     --full) fps=60 ;;
     --fps) fps="${2:?--fps needs a value}" ;;
     "") ;;
@@ -126,6 +159,37 @@ sanitize_show() {
   return $status
 }
 
+# The player in live mode on the bundled show, and the show rebuilt whenever
+# a file under content/ changes: the build makes only what the change
+# touches, and the player reloads what the new archive changed.
+live() {
+  build
+  cd "$ROOT/show"
+  LIVE_STAMP="$(mktemp)"
+  "$BUILD/glorbe" --live "$@" &
+  LIVE_PLAYER=$!
+  trap 'kill "$LIVE_PLAYER" 2>/dev/null; rm -f "$LIVE_STAMP"' EXIT
+  trap 'exit 130' INT TERM
+  local player=$LIVE_PLAYER stamp=$LIVE_STAMP
+  echo "glorbe.sh live: the show is rebuilt whenever content/ changes; Escape in the window ends"
+  while kill -0 "$player" 2>/dev/null; do
+    if [ -z "$(find "$ROOT/content" -newer "$stamp" -print -quit)" ]; then
+      # Nothing new: wait for a change (inotifywait gives up after a second,
+      # so that the end of the player is noticed), then look again.
+      if command -v inotifywait >/dev/null; then
+        inotifywait -qq -r -t 1 -e close_write,moved_to,create,delete "$ROOT/content" || true
+      else
+        sleep 0.2
+      fi
+      continue
+    fi
+    touch "$stamp"  # what is saved during the build is built next time round
+    sleep 0.05      # an editor's save can be several writes; let them land
+    cmake --build "$BUILD" --target show 2>&1 | grep -E "error|warning|show build|FAILED" || true
+  done
+  wait "$player" || true
+}
+
 case "${1:-}" in
   install) install_packages ;;
   build) install_packages && build ;;
@@ -136,12 +200,13 @@ case "${1:-}" in
     cd "$ROOT/show"
     exec "$BUILD/glorbe" "$@"
     ;;
+  live) shift && install_packages && live "$@" ;;
   test) install_packages && build && run_tests ;;
   sanitize) install_packages && sanitize ;;
   fuzz) shift && install_packages && fuzz "$@" ;;
   sanitize-show) shift && install_packages && sanitize_show "$@" ;;
   *)
-    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

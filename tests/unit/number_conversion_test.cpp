@@ -63,5 +63,19 @@ TEST(NumberConversionDeathTest, BadValueEndsTheProgramNamingValueAndFile) {
   EXPECT_EXIT(convertFlag("", "a.ini"), ::testing::ExitedWithCode(1), "a.ini");
 }
 
+TEST(NumberConversion, ALiveReloadCountsBadValuesAndGoesOnWithZero) {
+  resetConversionErrors();
+  conversionErrors.collecting = true;
+  EXPECT_EQ(convertInteger("12x", "scripts\\wembo.ini"), 0);
+  EXPECT_EQ(convertFloat("1e300", "a.ini"), 0.0f);
+  EXPECT_EQ(convertReal("7", "a.ini"), 7.0L) << "good values still convert";
+  EXPECT_FALSE(convertFlag("?", "a.ini"));
+  EXPECT_EQ(conversionErrors.count, 3);
+  EXPECT_EQ(conversionErrors.first, conversionErrorText("12x", "scripts\\wembo.ini"));
+  resetConversionErrors();
+  EXPECT_FALSE(conversionErrors.collecting);
+  EXPECT_EQ(conversionErrors.count, 0);
+}
+
 }  // namespace
 }  // namespace glorbe

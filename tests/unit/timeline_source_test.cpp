@@ -208,6 +208,23 @@ TEST_F(TimelineSourceTest, TimesInBarsAndBeatsFollowTheTempo) {
             "bad.timeline:2: error: end: \"week\" is not a unit (bar, bars, beat, beats)");
 }
 
+TEST_F(TimelineSourceTest, TheTempoAndTrackNamesReachTheLiveMode) {
+  SourceMessages messages;
+  SequenceScript s = compileAndLoad("tempo 124 3\nend 4\ntrack \"intro: the sky\"\nlength 1\n", messages);
+  EXPECT_DOUBLE_EQ(s.tempo, 124.0);
+  EXPECT_DOUBLE_EQ(s.beatsPerBar, 3.0);
+  ASSERT_EQ(s.tracks.size(), 1u);
+  EXPECT_EQ(s.tracks[0].label, "INTRO: THE SKY");
+  EXPECT_EQ(playingTrack(s, 0, 30), &s.tracks[0]);
+  EXPECT_EQ(playingTrack(s, 0, 61), nullptr);
+  EXPECT_EQ(playingTrack(s, 1, 30), nullptr);
+  // Without a tempo both reals are 0 and the script has none.
+  s = compileAndLoad("end 4\n", messages);
+  EXPECT_EQ(s.tempo, 0.0);
+  EXPECT_EQ(s.beatsPerBar, 0.0);
+  EXPECT_EQ(s.endTick, 240) << "the end between them is read as before";
+}
+
 TEST_F(TimelineSourceTest, WarningsForWhatThePlayerIgnores) {
   TimelineSource source;
   SourceMessages m;
