@@ -2,7 +2,7 @@
 # The live mode on a copy of the bundled show, on a virtual X server:
 #   bench/live_reload.sh BUILD_DIR [RELOADS]
 # 1. save -> picture for a timeline edit: the show is paused at 35 s; a
-#    colour of the playing track is changed in the timeline's source and the
+#    corner colour of the kaleidoscope sprite is changed in the timeline's source and the
 #    show rebuilt incrementally; the time runs from just before the save to
 #    the first poll of the window that sees the pixel change (5 rounds).
 # 2. the same for a scene-script edit (a sprite's material), which reloads
@@ -46,11 +46,11 @@ edit() {  # edit FILE SED-EXPRESSION
   wait $probe && cat "$WORK/took"
   sleep 1
 }
-PX=60 PY=420
+PX=30 PY=450
 echo "timeline edit (save -> picture, s):"
 for i in 1 2 3; do
-  edit timeline/greetz.timeline '/NAME = "KALEI"/,/B2/ s/^    G1 = 0.5$/    G1 = 0/'
-  edit timeline/greetz.timeline '/NAME = "KALEI"/,/B2/ s/^    G1 = 0$/    G1 = 0.5/'
+  edit timeline/greetz.timeline '/NAME = "KALEI"/,/B2/ s/^    B1 = 1$/    B1 = 0/'
+  edit timeline/greetz.timeline '/NAME = "KALEI"/,/B2/ s/^    B1 = 0$/    B1 = 1/'
 done
 echo "scene-script edit (save -> picture, s):"
 for i in 1 2; do

@@ -16,6 +16,7 @@
 #include "core/run_trace.h"
 #include "platform/disk_files.h"
 #include "platform/exit_procedures.h"
+#include "platform/memory_trim.h"
 #include "platform/monotonic_clock.h"
 #include "platform/sound.h"
 #include "platform/stop_signals.h"
@@ -180,6 +181,8 @@ bool reloadEverything() {
   }
   freeTextures(old.textures);
   captureLoadTime();
+  old = ShowContent{};
+  returnFreedMemory();
   return true;
 }
 

@@ -226,6 +226,17 @@ const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, i
   return nullptr;
 }
 
+bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer) {
+  for (int32_t layer = std::max(firstLayer, 0); layer <= std::min(lastLayer, kHighestLayer); ++layer) {
+    const SequenceTrack* track = playingTrack(script, layer, tick);
+    if (track == nullptr) continue;
+    for (const SequenceItem& item : track->items) {
+      if (findTimelineCommand(item.category, item.command) == TimelineCommand::GlGrab) return true;
+    }
+  }
+  return false;
+}
+
 // ---- working values -------------------------------------------------------------
 
 TimelineCommand findTimelineCommand(const std::string& category, const std::string& command) {

@@ -82,6 +82,10 @@ void runSequence(SequenceScript& script, int32_t tick, int32_t previousTick, boo
 // there), or null.
 const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, int32_t tick);
 
+// Whether the moment `tick` of layers firstLayer..lastLayer runs a GL GRAB,
+// the one command that copies what was drawn into a texture.
+bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer);
+
 // A parameter's value at a track's local tick, clamped to its range.
 float evaluateParam(const SequenceParam& param, int32_t localTick, int32_t trackLength);
 

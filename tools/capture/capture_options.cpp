@@ -38,7 +38,8 @@ const cli::Command& captureCommand() {
        {"to", "S", "last second (default the timeline's end)"},
        {"frames", "DIR", "one PNG per frame: DIR/frame_000000.png ..."},
        {"video", "FILE", "a video with the music, encoded by ffmpeg"},
-       {"frame-at", "S OUT.png", "only the frame at second S, rendered after all frames before it"}},
+       {"frame-at", "S OUT.png", "only the frame at second S, rendered after all frames before it"},
+       {"exact", nullptr, "with --frame-at: draw every frame before it, not only those its pixels can depend on"}},
       "Renders the show in the current folder (velk.dat, quendar.mp3) frame by frame.\n"
       "The frame counter is its clock, so the same show and options give the same pixels. One of\n"
       "--frames, --video or --frame-at says where the frames go.",
@@ -94,6 +95,11 @@ bool captureOptionsFrom(const cli::Invocation& call, CaptureOptions& options, st
     }
     o.output = CaptureOutput::FrameAt;
     o.path = call.arguments[0];
+  }
+  o.exact = call.has("exact");
+  if (o.exact && o.output != CaptureOutput::FrameAt) {
+    error = "--exact goes with --frame-at (the other outputs draw every frame anyway)";
+    return false;
   }
   if (o.output != CaptureOutput::FrameAt && !call.arguments.empty()) {
     error = "unexpected argument \"" + call.arguments[0] + "\"";

@@ -21,7 +21,14 @@ struct CaptureOptions {
   CaptureOutput output = CaptureOutput::Frames;
   std::string path;        // DIR, FILE or OUT.png
   double frameAt = 0.0;    // seconds, for FrameAt
+  // --frame-at draws only the frames whose pixels can reach the kept one:
+  // those that grab the screen and the last warmUp seconds. --exact draws
+  // every frame.
+  bool exact = false;
 };
+
+// Seconds before a --frame-at picture that are drawn in full.
+inline constexpr double kFrameAtWarmUpSeconds = 3.0;
 
 // glorbe-render's one command: its options and help.
 const cli::Command& captureCommand();
