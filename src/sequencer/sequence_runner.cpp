@@ -231,7 +231,17 @@ bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer,
     const SequenceTrack* track = playingTrack(script, layer, tick);
     if (track == nullptr) continue;
     for (const SequenceItem& item : track->items) {
-      if (findTimelineCommand(item.category, item.command) == TimelineCommand::GlGrab) return true;
+      if (findTimelineCommand(item.category, item.command) != TimelineCommand::GlGrab) continue;
+      // A TIMEPOS of 0 grabs nothing (a moment grabbed once has been set to
+      // 0). Without the word the value comes from the items before, so it
+      // counts as a grab.
+      bool grabs = true;
+      for (const SequenceParam& p : item.params) {
+        if (p.name != "TIMEPOS") continue;
+        const float timePos = evaluateParam(p, localTrackTick(*track, tick), track->length);
+        grabs = timePos < 0 || timePos > 0;
+      }
+      if (grabs) return true;
     }
   }
   return false;

@@ -56,6 +56,9 @@ TEST(CaptureOptions, GoodCommandLines) {
   EXPECT_EQ(o.output, CaptureOutput::FrameAt);
   EXPECT_EQ(o.frameAt, 3.25);
   EXPECT_EQ(o.path, "x.png");
+  EXPECT_FALSE(o.exact);
+  ASSERT_TRUE(parseCaptureOptions({"--frame-at", "3", "--exact", "x.png"}, o, error)) << error;
+  EXPECT_TRUE(o.exact);
 }
 
 TEST(CaptureOptions, BadCommandLinesSayWhy) {
@@ -73,6 +76,7 @@ TEST(CaptureOptions, BadCommandLinesSayWhy) {
       {"--frame-at", "x", "a.png"},
       {"--from", "4", "--frame-at", "3", "a.png"},
       {"--frames", "a", "--loud"},
+      {"--frames", "a", "--exact"},
   };
   for (const auto& args : bad) {
     CaptureOptions o;
