@@ -133,7 +133,8 @@ struct SceneObject {
   // soft body (FLEX and its set-up)
   float flexStiffness = 0;
   float flexDamping = 0;
-  float flexContact = 0;   // FLEX value 3; the set-up adds 1.0
+  float flexContact = 0;   // FLEX value 3 as the script gives it
+  float flexContactFactor = 0;  // flexContact + 1.0, from the set-up: 1 stops, 2 bounces back
   float flexInverseMass = 0;
   float flexMass = 0;
   float flexDrag = 0;
@@ -142,6 +143,14 @@ struct SceneObject {
   std::array<FlexState, 6> flexStates;             // committed, trial, four stage increments
   std::vector<std::array<uint32_t, 2>> flexSprings;  // vertex pairs, one per spring
   std::vector<float> flexRestLengths;              // one per spring
+  // Per vertex, the vertex whose motion it follows: itself, or the first
+  // vertex at the same place (a mesh keeps separate vertices along its
+  // mapping seams and hard edges; they move as one point).
+  std::vector<uint32_t> flexTwins;
+  // Set when a step met a value that is not finite (an unstable spring
+  // system): the body keeps its last finite shape, at rest, and is no longer
+  // stepped until it is set up again.
+  bool flexFrozen = false;
 
   // textures
   GLuint texture = 0;

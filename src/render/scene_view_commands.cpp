@@ -1,7 +1,9 @@
-// The timeline's RENDER, CAM and LIGHT commands: scenes drawn by name,
-// cameras chosen by name, lights recoloured and resized by name.
+// The timeline's RENDER, CAM, LIGHT and OBJDISTORT commands: scenes drawn by
+// name, cameras chosen by name, lights recoloured and resized by name,
+// objects distorted by name.
 #include "common/ascii.h"
 #include "common/names.h"
+#include "render/distortion.h"
 #include "render/scene_commands.h"
 #include "render/scene_render.h"
 #include "scripts/scene_tables.h"
@@ -68,6 +70,15 @@ void runSceneLight(const SceneLightValues& v, int32_t, int32_t) {
       if (!upperCaseNameContains(light.name, v.lightName)) continue;
       light.color = {v.r, v.g, v.b};
       light.size = v.size;
+    }
+  }
+}
+
+void runSceneObjDistort(const SceneObjDistortValues& v, int32_t localTick, int32_t) {
+  for (Scene& scene : sceneTables.scenes) {
+    if (!nameContains(scene.name, v.name)) continue;
+    for (SceneObject& object : scene.objects) {
+      if (upperCaseNameContains(object.name, v.objectName)) distortSceneObject(object, v, localTick);
     }
   }
 }

@@ -1,0 +1,454 @@
+// The soft-body step: forces from gravity, drag and the springs, contact
+// with the boxes of nearby objects, and the committed moves tested against
+// the colliders' triangles.
+#include "render/flex_objects.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "geometry/intersection.h"
+#include "geometry/mesh_ops.h"
+
+namespace glorbe {
+
+namespace {
+
+// Broad phase: the body's box grows by this part of its extent on every
+// side, every other object's box by kColliderWidening of its own.
+constexpr float kBodyWidening = 0.2f;
+constexpr float kColliderWidening = 0.1f;
+// The part of a spring tested against the box triangles: its middle 80 %
+// (its ends are the vertices, which the committed move keeps outside).
+constexpr float kSpringTestStart = 0.1f;
+constexpr float kSpringTestPart = 0.8f;
+// A committed move that meets a triangle stops at this part of the way.
+constexpr float kContactFraction = 0.9f;
+// The segment test's determinant tolerance suits segments about a unit
+// long; a resting vertex moves by millionths, so moves are tested along a
+// segment at least this long and the hit taken back to the move.
+constexpr float kShortestTestSegment = 1.0f;
+// Moves are tested from a little behind their start (this part of the
+// start's largest coordinate, plus as much again): a vertex left on a face,
+// or a rounding below it, is still stopped there and cannot slip through.
+constexpr float kBehindStart = 4e-6f;
+
+Vec3 add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 mul(const Vec3& a, float s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
+float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+bool finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+struct Bounds {
+  Vec3 lo, hi;
+};
+
+// A box from its corners 0 (the minimum) and 7 (the maximum).
+Bounds boxBounds(const BoxCorners& corners) { return Bounds{corners[0], corners[7]}; }
+
+Bounds widened(const Bounds& b, float part) {
+  const Vec3 grow = mul(sub(b.hi, b.lo), part);
+  return Bounds{sub(b.lo, grow), add(b.hi, grow)};
+}
+
+bool overlap(const Bounds& a, const Bounds& b) {
+  return a.lo.x <= b.hi.x && b.lo.x <= a.hi.x && a.lo.y <= b.hi.y && b.lo.y <= a.hi.y && a.lo.z <= b.hi.z &&
+         b.lo.z <= a.hi.z;
+}
+
+// Which sides of the box a point lies beyond, one bit per side. A segment
+// whose two ends share a bit lies wholly beyond that side.
+uint8_t outcode(const Vec3& p, const Bounds& b) {
+  return static_cast<uint8_t>((p.x < b.lo.x ? 1 : 0) | (p.x > b.hi.x ? 2 : 0) | (p.y < b.lo.y ? 4 : 0) |
+                              (p.y > b.hi.y ? 8 : 0) | (p.z < b.lo.z ? 16 : 0) | (p.z > b.hi.z ? 32 : 0));
+}
+
+bool mayCollide(const SceneObject& other) { return !isHidden(other) && other.hasBox && !other.terrainMesh; }
+
+size_t usableFaces(const SceneObject& object) {
+  return static_cast<size_t>(std::clamp<int32_t>(object.faceCount, 0, static_cast<int32_t>(object.faces.size())));
+}
+
+// Triangles are tested grown about their centre by this part, so that a
+// move through a shared edge (a vertex dropping onto a box face's diagonal)
+// meets one of the two triangles whatever the rounding.
+constexpr float kTriangleGrowth = 1e-4f;
+
+Vec3 grownCorner(const Vec3& corner, const Vec3& centre) {
+  return add(centre, mul(sub(corner, centre), 1 + kTriangleGrowth));
+}
+
+// Does the move from `start` by `move` enter the triangle through its front
+// face? The test starts `behind` before `start`; `t` is the part of the move
+// at which the triangle is met, 0 when it is met behind the start.
+bool moveEntersTriangle(const Vec3& start, const Vec3& move, float behind, const Vec3& a, const Vec3& b,
+                        const Vec3& c, float& t) {
+  const float length = std::sqrt(dot(move, move));
+  if (!(length > 0) || !std::isfinite(length)) return false;
+  const Vec3 unit = mul(move, 1.0f / length);
+  const float span = std::max(length + behind, kShortestTestSegment);
+  const Vec3 centre = mul(add(add(a, b), c), 1.0f / 3);
+  float along = 0;
+  if (!segmentHitsTriangle(sub(start, mul(unit, behind)), mul(unit, span), grownCorner(a, centre),
+                           grownCorner(b, centre), grownCorner(c, centre), true, along)) {
+    return false;
+  }
+  const float distance = along * span - behind;
+  if (distance > length) return false;
+  t = std::max(distance, 0.0f) / length;
+  return true;
+}
+
+Vec3 unitNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
+  Vec3 n = cross(sub(b, a), sub(c, a));
+  normalise(n);
+  return n;
+}
+
+// Scratch storage kept between calls, so a step allocates nothing.
+struct StepScratch {
+  std::vector<int32_t> colliders;      // the last force evaluation's
+  std::vector<int32_t> moveColliders;  // the committed move's
+  std::vector<uint8_t> codes;
+  std::vector<Vec3> position;          // a move proposed for committing
+  std::vector<Vec3> velocity;
+};
+
+StepScratch& scratch() {
+  thread_local StepScratch s;
+  return s;
+}
+
+// Derivative evaluation: the forces of state k from its positions and
+// velocities.
+void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& work) {
+  findFlexColliders(scene, index, work.colliders);
+  const SceneObject& body = scene.objects[static_cast<size_t>(index)];
+  const size_t n = state.position.size();
+  const Vec3 weight = mul(body.flexGravity, body.flexMass);
+  const float drag = body.flexDrag;
+  for (size_t i = 0; i < n; ++i) state.force[i] = sub(weight, mul(state.velocity[i], drag));
+
+  const float ks = body.flexStiffness;
+  const float kd = body.flexDamping;
+  const size_t springs = body.flexSprings.size();
+  for (size_t k = 0; k < springs; ++k) {
+    const uint32_t i = body.flexSprings[k][0];
+    const uint32_t j = body.flexSprings[k][1];
+    const Vec3 d = sub(state.position[i], state.position[j]);
+    const float length = std::sqrt(dot(d, d));
+    if (!(length > 0)) continue;
+    const float pull = (ks * (length - body.flexRestLengths[k]) + kd * dot(d, sub(state.velocity[i], state.velocity[j]))) / length;
+    const Vec3 f = mul(d, pull);
+    state.force[i] = sub(state.force[i], f);
+    state.force[j] = add(state.force[j], f);
+  }
+
+  // Springs that pass through a box collider's face: each end loses the part
+  // of its velocity along the face's normal, scaled by the contact factor
+  // and by where the spring meets the face.
+  const float factor = body.flexContactFactor;
+  for (const int32_t c : work.colliders) {
+    const SceneObject& other = scene.objects[static_cast<size_t>(c)];
+    if (!other.collidesAsBox) continue;
+    const Bounds box = boxBounds(other.boxCorners);
+    work.codes.resize(n);
+    for (size_t i = 0; i < n; ++i) work.codes[i] = outcode(state.position[i], box);
+    for (size_t k = 0; k < springs; ++k) {
+      const uint32_t i = body.flexSprings[k][0];
+      const uint32_t j = body.flexSprings[k][1];
+      const uint8_t ci = work.codes[i], cj = work.codes[j];
+      if ((ci & cj) != 0 || (ci | cj) == 0) continue;  // wholly beside the box, or wholly inside
+      const Vec3 span = sub(state.position[j], state.position[i]);
+      const Vec3 start = add(state.position[i], mul(span, kSpringTestStart));
+      const Vec3 tested = mul(span, kSpringTestPart);
+      for (const auto& tri : kBoxTriangles) {
+        const Vec3& a = other.boxCorners[static_cast<size_t>(tri[0])];
+        const Vec3& b = other.boxCorners[static_cast<size_t>(tri[1])];
+        const Vec3& cc = other.boxCorners[static_cast<size_t>(tri[2])];
+        float t = 0;
+        if (!moveEntersTriangle(start, tested, 0, a, b, cc, t)) continue;
+        const Vec3 normal = unitNormal(a, b, cc);
+        state.force[i] = sub(state.force[i], mul(normal, dot(normal, state.velocity[i]) * factor * t));
+        state.force[j] = sub(state.force[j], mul(normal, dot(normal, state.velocity[j]) * factor * (1 - t)));
+        break;
+      }
+    }
+  }
+}
+
+// The other objects a move within `moved` may meet: the broad phase's test
+// with the move's own box in place of the body's widened one.
+void findMoveColliders(const Scene& scene, int32_t index, const Bounds& moved, std::vector<int32_t>& colliders) {
+  colliders.clear();
+  for (size_t c = 0; c < scene.objects.size(); ++c) {
+    const SceneObject& other = scene.objects[c];
+    if (static_cast<int32_t>(c) == index || !mayCollide(other)) continue;
+    if (overlap(moved, widened(boxBounds(other.boxCorners), kColliderWidening))) {
+      colliders.push_back(static_cast<int32_t>(c));
+    }
+  }
+}
+
+// The first triangle of a collider that the move of a vertex enters.
+struct Contact {
+  bool hit = false;
+  float t = 0;
+  Vec3 normal;
+  int32_t collider = -1;
+  Face corners{};  // the flex collider's face
+};
+
+Contact firstContact(const Scene& scene, const std::vector<int32_t>& colliders, const Vec3& start, const Vec3& move) {
+  Contact contact;
+  const float largest = std::max({std::fabs(start.x), std::fabs(start.y), std::fabs(start.z)});
+  const float behind = kBehindStart * (1 + largest);
+  const Vec3 end = add(start, move);
+  for (const int32_t c : colliders) {
+    const SceneObject& other = scene.objects[static_cast<size_t>(c)];
+    const Bounds near = widened(boxBounds(other.boxCorners), kColliderWidening);
+    if ((outcode(start, near) & outcode(end, near)) != 0) continue;
+    if (other.collidesAsBox) {
+      for (const auto& tri : kBoxTriangles) {
+        const Vec3& a = other.boxCorners[static_cast<size_t>(tri[0])];
+        const Vec3& b = other.boxCorners[static_cast<size_t>(tri[1])];
+        const Vec3& cc = other.boxCorners[static_cast<size_t>(tri[2])];
+        if (moveEntersTriangle(start, move, behind, a, b, cc, contact.t)) {
+          contact.hit = true;
+          contact.normal = unitNormal(a, b, cc);
+          contact.collider = c;
+          return contact;
+        }
+      }
+      continue;
+    }
+    const size_t faces = usableFaces(other);
+    const size_t vertices = std::min(other.vertices.size(), static_cast<size_t>(std::max(other.vertexCount, 0)));
+    for (size_t f = 0; f < faces; ++f) {
+      const Face& face = other.faces[f];
+      if (face[0] >= vertices || face[1] >= vertices || face[2] >= vertices) continue;
+      const Vec3& a = other.vertices[face[0]];
+      const Vec3& b = other.vertices[face[1]];
+      const Vec3& cc = other.vertices[face[2]];
+      if (moveEntersTriangle(start, move, behind, a, b, cc, contact.t)) {
+        contact.hit = true;
+        contact.normal = unitNormal(a, b, cc);
+        contact.collider = c;
+        contact.corners = face;
+        return contact;
+      }
+    }
+  }
+  return contact;
+}
+
+// Commits the proposed move (work.position, work.velocity) into S0: every
+// vertex's move is tested against the colliders; at the first face it
+// enters it stops at kContactFraction of the way there and loses its
+// velocity along the face's normal, scaled by the contact factor. A soft
+// collider's face takes the opposite change of momentum, shared by its
+// three corners (nothing when either body has no mass).
+void commitMove(Scene& scene, int32_t index, StepScratch& work) {
+  SceneObject& body = scene.objects[static_cast<size_t>(index)];
+  FlexState& s0 = body.flexStates[0];
+  const size_t n = s0.position.size();
+
+  Bounds moved{Vec3{kBoxStart, kBoxStart, kBoxStart}, Vec3{-kBoxStart, -kBoxStart, -kBoxStart}};
+  for (size_t i = 0; i < n; ++i) {
+    for (const Vec3& p : {s0.position[i], work.position[i]}) {
+      moved.lo = Vec3{std::min(moved.lo.x, p.x), std::min(moved.lo.y, p.y), std::min(moved.lo.z, p.z)};
+      moved.hi = Vec3{std::max(moved.hi.x, p.x), std::max(moved.hi.y, p.y), std::max(moved.hi.z, p.z)};
+    }
+  }
+  findMoveColliders(scene, index, moved, work.moveColliders);
+
+  const float factor = body.flexContactFactor;
+  for (size_t i = 0; i < n; ++i) {
+    Vec3 position = work.position[i];
+    Vec3 velocity = work.velocity[i];
+    if (!work.moveColliders.empty()) {
+      const Vec3 start = s0.position[i];
+      const Vec3 move = sub(position, start);
+      const Contact contact = firstContact(scene, work.moveColliders, start, move);
+      if (contact.hit) {
+        position = add(start, mul(mul(move, contact.t), kContactFraction));
+        const Vec3 change = mul(contact.normal, -dot(contact.normal, velocity) * factor);
+        velocity = add(velocity, change);
+        SceneObject& other = scene.objects[static_cast<size_t>(contact.collider)];
+        FlexState& o0 = other.flexStates[0];
+        if (!other.collidesAsBox && other.flexMass > 0 && body.flexMass > 0) {
+          const Vec3 share = mul(change, -body.flexMass / (3 * other.flexMass));
+          for (uint32_t v : contact.corners) {
+            if (v < other.flexTwins.size()) v = other.flexTwins[v];
+            if (v < o0.velocity.size()) o0.velocity[v] = add(o0.velocity[v], share);
+          }
+        }
+      }
+    }
+    s0.position[i] = position;
+    s0.velocity[i] = velocity;
+  }
+  // Twins follow the vertex they belong to.
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t twin = body.flexTwins[i];
+    if (twin == i) continue;
+    s0.position[i] = s0.position[twin];
+    s0.velocity[i] = s0.velocity[twin];
+  }
+}
+
+// Integration step from the derivatives of state b with step h: a velocity
+// and a position for every vertex, started from S0. Into S0 it commits
+// (with the collision test); into another state it only stores.
+void integrate(Scene& scene, int32_t index, size_t b, size_t c, float h, StepScratch& work) {
+  SceneObject& body = scene.objects[static_cast<size_t>(index)];
+  const FlexState& s0 = body.flexStates[0];
+  const FlexState& from = body.flexStates[b];
+  const size_t n = s0.position.size();
+  const float inverseMass = body.flexInverseMass;
+  std::vector<Vec3>& position = c == 0 ? work.position : body.flexStates[c].position;
+  std::vector<Vec3>& velocity = c == 0 ? work.velocity : body.flexStates[c].velocity;
+  position.resize(n);
+  velocity.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    velocity[i] = add(s0.velocity[i], mul(mul(from.force[i], h), inverseMass));
+    position[i] = add(s0.position[i], mul(from.velocity[i], h));
+  }
+  if (c == 0) commitMove(scene, index, work);
+}
+
+// Stage increments of state k with step s into state m: its velocities
+// times s for the positions, its forces times s and the inverse mass for
+// the velocities.
+void increments(SceneObject& body, size_t k, float s, size_t m) {
+  const FlexState& from = body.flexStates[k];
+  FlexState& into = body.flexStates[m];
+  const float inverseMass = body.flexInverseMass;
+  for (size_t i = 0; i < from.position.size(); ++i) {
+    into.position[i] = mul(from.velocity[i], s);
+    into.velocity[i] = mul(mul(from.force[i], s), inverseMass);
+  }
+}
+
+// S1 = S0 + Sm.
+void trialFrom(SceneObject& body, size_t m) {
+  const FlexState& s0 = body.flexStates[0];
+  const FlexState& inc = body.flexStates[m];
+  FlexState& s1 = body.flexStates[1];
+  for (size_t i = 0; i < s0.position.size(); ++i) {
+    s1.position[i] = add(s0.position[i], inc.position[i]);
+    s1.velocity[i] = add(s0.velocity[i], inc.velocity[i]);
+  }
+}
+
+void stepFourStage(Scene& scene, int32_t index, float h, StepScratch& work) {
+  SceneObject& body = scene.objects[static_cast<size_t>(index)];
+  evaluateForces(scene, index, body.flexStates[0], work);
+  increments(body, 0, h / 2, 2);
+  trialFrom(body, 2);
+  evaluateForces(scene, index, body.flexStates[1], work);
+  increments(body, 1, h / 2, 3);
+  trialFrom(body, 3);
+  evaluateForces(scene, index, body.flexStates[1], work);
+  increments(body, 1, h, 4);
+  trialFrom(body, 4);
+  evaluateForces(scene, index, body.flexStates[1], work);
+  increments(body, 1, h, 5);
+
+  // The stages weighted 1, 2, 2, 1 over 6; the first two hold half steps,
+  // so the step moves three quarters of the way a classic one would.
+  const FlexState& s0 = body.flexStates[0];
+  const FlexState& s2 = body.flexStates[2];
+  const FlexState& s3 = body.flexStates[3];
+  const FlexState& s4 = body.flexStates[4];
+  const FlexState& s5 = body.flexStates[5];
+  const size_t n = s0.position.size();
+  work.position.resize(n);
+  work.velocity.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    const Vec3 dp = add(add(s2.position[i], mul(add(s3.position[i], s4.position[i]), 2)), s5.position[i]);
+    const Vec3 dv = add(add(s2.velocity[i], mul(add(s3.velocity[i], s4.velocity[i]), 2)), s5.velocity[i]);
+    work.position[i] = add(s0.position[i], mul(dp, 1.0f / 6));
+    work.velocity[i] = add(s0.velocity[i], mul(dv, 1.0f / 6));
+  }
+  commitMove(scene, index, work);
+}
+
+bool setUp(const SceneObject& body) {
+  const size_t n = body.flexStates[0].position.size();
+  if (n == 0 || n > body.vertices.size() || body.flexSprings.size() != body.flexRestLengths.size()) return false;
+  for (const FlexState& s : body.flexStates) {
+    if (s.position.size() != n || s.velocity.size() != n || s.force.size() != n) return false;
+  }
+  for (const auto& spring : body.flexSprings) {
+    if (spring[0] >= n || spring[1] >= n) return false;
+  }
+  if (body.flexTwins.size() != n) return false;
+  for (const uint32_t twin : body.flexTwins) {
+    if (twin >= n) return false;
+  }
+  return true;
+}
+
+bool stateFinite(const FlexState& s) {
+  for (size_t i = 0; i < s.position.size(); ++i) {
+    if (!finite(s.position[i]) || !finite(s.velocity[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void findFlexColliders(const Scene& scene, int32_t objectIndex, std::vector<int32_t>& colliders) {
+  colliders.clear();
+  if (objectIndex < 0 || static_cast<size_t>(objectIndex) >= scene.objects.size()) return;
+  const Bounds near = widened(boxBounds(scene.objects[static_cast<size_t>(objectIndex)].boxCorners), kBodyWidening);
+  for (size_t c = 0; c < scene.objects.size(); ++c) {
+    const SceneObject& other = scene.objects[c];
+    if (static_cast<int32_t>(c) == objectIndex || !mayCollide(other)) continue;
+    if (overlap(near, widened(boxBounds(other.boxCorners), kColliderWidening))) {
+      colliders.push_back(static_cast<int32_t>(c));
+    }
+  }
+}
+
+void stepFlexObject(Scene& scene, int32_t objectIndex, int32_t iterations, float h, int32_t mode) {
+  if (objectIndex < 0 || static_cast<size_t>(objectIndex) >= scene.objects.size()) return;
+  SceneObject& body = scene.objects[static_cast<size_t>(objectIndex)];
+  if (isHidden(body) || body.flexFrozen || !setUp(body) || mode < 0 || mode > 2) return;
+  StepScratch& work = scratch();
+  const size_t n = body.flexStates[0].position.size();
+  if (!body.hasBox) computeMeshBox(body);
+
+  for (int32_t step = 0; step < iterations; ++step) {
+    switch (mode) {
+      case 0:
+        evaluateForces(scene, objectIndex, body.flexStates[0], work);
+        integrate(scene, objectIndex, 0, 0, h, work);
+        break;
+      case 1:
+        evaluateForces(scene, objectIndex, body.flexStates[0], work);
+        integrate(scene, objectIndex, 0, 1, h / 2, work);
+        evaluateForces(scene, objectIndex, body.flexStates[1], work);
+        integrate(scene, objectIndex, 1, 0, h, work);
+        break;
+      default:
+        stepFourStage(scene, objectIndex, h, work);
+        break;
+    }
+    FlexState& s0 = body.flexStates[0];
+    if (!stateFinite(s0)) {
+      // Blown up: back to the shape before this sub-step, at rest, and no
+      // further steps; nothing that is not finite reaches the drawing.
+      std::copy_n(body.vertices.begin(), n, s0.position.begin());
+      std::fill(s0.velocity.begin(), s0.velocity.end(), Vec3{});
+      body.flexFrozen = true;
+      break;
+    }
+    std::copy_n(s0.position.begin(), n, body.vertices.begin());
+    computeMeshBox(body);
+  }
+  computeMeshNormals(body);
+}
+
+}  // namespace glorbe
