@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace glorbe {
 
@@ -72,6 +73,19 @@ std::vector<uint32_t> twinsByPosition(const SceneObject& object, size_t vertexCo
   return twins;
 }
 
+// The diagonal of the box round the vertices (0 when none is finite).
+float restSize(const SceneObject& object, size_t vertexCount) {
+  Vec3 lo{kBoxStart, kBoxStart, kBoxStart}, hi{-kBoxStart, -kBoxStart, -kBoxStart};
+  for (size_t i = 0; i < vertexCount; ++i) {
+    const Vec3& v = object.vertices[i];
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
+    lo = Vec3{std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+    hi = Vec3{std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+  }
+  if (lo.x > hi.x) return 0;
+  return vec3Length(sub(hi, lo));
+}
+
 }  // namespace
 
 void setupFlexObject(SceneObject& object, float stiffness, float damping, float contact, float mass, float drag,
@@ -98,6 +112,7 @@ void setupFlexObject(SceneObject& object, float stiffness, float damping, float 
   object.flexFrozen = false;
 
   object.flexTwins = twinsByPosition(object, vertexCount);
+  object.flexRestSize = restSize(object, vertexCount);
 
   // Every edge-list entry is a spring. An open-edge mark is no face: it
   // names the first face's edge from corner k to k + 1, which becomes a
@@ -106,12 +121,12 @@ void setupFlexObject(SceneObject& object, float stiffness, float damping, float 
   object.flexRestLengths.clear();
   object.flexSprings.reserve(object.edges.size());
   object.flexRestLengths.reserve(object.edges.size());
+  std::unordered_set<uint64_t> sprung;
   for (const Edge& edge : object.edges) {
     if (!faceInMesh(object, edge.face, faceCount, vertexCount)) continue;
     Spring spring;
     if (edge.other >= kOpenEdgeMark) {
-      const int k = edge.other - kOpenEdgeMark;
-      if (k > 2) continue;
+      const int k = edge.other - kOpenEdgeMark;  // 0, 1 or 2
       const Face& f = object.faces[edge.face];
       spring = Spring{f[static_cast<size_t>(k)], f[static_cast<size_t>((k + 1) % 3)]};
     } else if (!faceInMesh(object, edge.other, faceCount, vertexCount) ||
@@ -120,6 +135,10 @@ void setupFlexObject(SceneObject& object, float stiffness, float damping, float 
     }
     spring = Spring{object.flexTwins[spring.a], object.flexTwins[spring.b]};
     if (spring.a == spring.b) continue;
+    // The edge list may name a pair twice (an open-edge mark on an edge that
+    // another face shares): one spring each.
+    const uint64_t pair = uint64_t{std::min(spring.a, spring.b)} << 32 | std::max(spring.a, spring.b);
+    if (!sprung.insert(pair).second) continue;
     object.flexSprings.push_back({spring.a, spring.b});
     object.flexRestLengths.push_back(vec3Length(sub(object.vertices[spring.a], object.vertices[spring.b])));
   }

@@ -12,8 +12,9 @@ namespace glorbe {
 // positive is stored as 0 with an inverse mass of 0. Every edge-list entry
 // between two faces is a spring between the two corners the faces share
 // (found by equal positions); an open-edge mark becomes a spring along its
-// face's open edge. Vertices at the same place are twins that move as one
-// (the first of them carries the springs). Running it again starts the body
+// face's open edge; a pair of vertices gets one spring however often the
+// list names it. Vertices at the same place are twins that move as one (the
+// first of them carries the springs). Running it again starts the body
 // afresh from the live vertices.
 void setupFlexObject(SceneObject& object, float stiffness, float damping, float contact, float mass, float drag,
                      const Vec3& gravity);

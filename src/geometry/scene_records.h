@@ -147,10 +147,12 @@ struct SceneObject {
   // vertex at the same place (a mesh keeps separate vertices along its
   // mapping seams and hard edges; they move as one point).
   std::vector<uint32_t> flexTwins;
-  // Set when a step met a value that is not finite (an unstable spring
-  // system): the body keeps its last finite shape, at rest, and is no longer
-  // stepped until it is set up again.
+  // Set when a step blew up (a value that is not finite, or the body grown
+  // far beyond its size: an unstable spring system): the body keeps the
+  // shape it had before that frame's step, at rest, and is no longer stepped
+  // until it is set up again.
   bool flexFrozen = false;
+  float flexRestSize = 0;  // the diagonal of the body's box at set-up
 
   // textures
   GLuint texture = 0;

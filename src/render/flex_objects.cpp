@@ -21,21 +21,38 @@ constexpr float kColliderWidening = 0.1f;
 // (its ends are the vertices, which the committed move keeps outside).
 constexpr float kSpringTestStart = 0.1f;
 constexpr float kSpringTestPart = 0.8f;
+// A body whose box grows beyond this many times its size at set-up (plus
+// kBlowUpSlack) has blown up: springs that hold it cannot stretch so far.
+constexpr float kBlowUpGrowth = 8.0f;
+constexpr float kBlowUpSlack = 0.001f;
+// Box colliders whose side codes share one 64-bit word.
+constexpr size_t kPackedBoxes = 10;
 // A committed move that meets a triangle stops at this part of the way.
 constexpr float kContactFraction = 0.9f;
 // The segment test's determinant tolerance suits segments about a unit
 // long; a resting vertex moves by millionths, so moves are tested along a
 // segment at least this long and the hit taken back to the move.
 constexpr float kShortestTestSegment = 1.0f;
-// Moves are tested from a little behind their start (this part of the
-// start's largest coordinate, plus as much again): a vertex left on a face,
-// or a rounding below it, is still stopped there and cannot slip through.
-constexpr float kBehindStart = 4e-6f;
+// A move is tested against a face from its start lifted off the face along
+// the face's normal by this part of (1 + the start's largest coordinate +
+// the move's length): a vertex left on a face, or rounded a little below
+// it (the hit point carries the rounding of the move's length), is stopped
+// there whichever way it moves, and lifted back out.
+constexpr float kLift = 4e-6f;
 
 Vec3 add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec3 sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec3 mul(const Vec3& a, float s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
 float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// A body at rest slows towards zero for ever: velocities far below anything
+// visible are taken as 0 before they reach the subnormal floats, on which
+// the processor is many times slower.
+constexpr float kSmallestSpeed = 1e-30f;
+
+float withoutTiny(float v) { return std::fabs(v) < kSmallestSpeed ? 0.0f : v; }
+
+Vec3 withoutTinyParts(const Vec3& v) { return Vec3{withoutTiny(v.x), withoutTiny(v.y), withoutTiny(v.z)}; }
 
 bool finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -51,6 +68,16 @@ Bounds widened(const Bounds& b, float part) {
   return Bounds{sub(b.lo, grow), add(b.hi, grow)};
 }
 
+// Grown by `margin` on every side.
+Bounds padded(const Bounds& b, float margin) {
+  const Vec3 m{margin, margin, margin};
+  return Bounds{sub(b.lo, m), add(b.hi, m)};
+}
+
+float largestMagnitude(const Vec3& v) { return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}); }
+
+float liftFor(const Vec3& start, float moveLength) { return kLift * (1 + largestMagnitude(start) + moveLength); }
+
 bool overlap(const Bounds& a, const Bounds& b) {
   return a.lo.x <= b.hi.x && b.lo.x <= a.hi.x && a.lo.y <= b.hi.y && b.lo.y <= a.hi.y && a.lo.z <= b.hi.z &&
          b.lo.z <= a.hi.z;
@@ -58,7 +85,7 @@ bool overlap(const Bounds& a, const Bounds& b) {
 
 // Which sides of the box a point lies beyond, one bit per side. A segment
 // whose two ends share a bit lies wholly beyond that side.
-uint8_t outcode(const Vec3& p, const Bounds& b) {
+inline uint8_t outcode(const Vec3& p, const Bounds& b) {
   return static_cast<uint8_t>((p.x < b.lo.x ? 1 : 0) | (p.x > b.hi.x ? 2 : 0) | (p.y < b.lo.y ? 4 : 0) |
                               (p.y > b.hi.y ? 8 : 0) | (p.z < b.lo.z ? 16 : 0) | (p.z > b.hi.z ? 32 : 0));
 }
@@ -78,24 +105,25 @@ Vec3 grownCorner(const Vec3& corner, const Vec3& centre) {
   return add(centre, mul(sub(corner, centre), 1 + kTriangleGrowth));
 }
 
-// Does the move from `start` by `move` enter the triangle through its front
-// face? The test starts `behind` before `start`; `t` is the part of the move
-// at which the triangle is met, 0 when it is met behind the start.
-bool moveEntersTriangle(const Vec3& start, const Vec3& move, float behind, const Vec3& a, const Vec3& b,
-                        const Vec3& c, float& t) {
+// Does the segment from `start` by `move` enter the triangle through its
+// front face? `t` is the part of the segment at which it meets it. The
+// segment test's tolerance suits segments about a unit long, so a shorter
+// one is tested along its line for kShortestTestSegment and the hit taken
+// back to it.
+bool segmentEntersTriangle(const Vec3& start, const Vec3& move, const Vec3& a, const Vec3& b, const Vec3& c,
+                           float& t) {
   const float length = std::sqrt(dot(move, move));
   if (!(length > 0) || !std::isfinite(length)) return false;
-  const Vec3 unit = mul(move, 1.0f / length);
-  const float span = std::max(length + behind, kShortestTestSegment);
+  const float span = std::max(length, kShortestTestSegment);
   const Vec3 centre = mul(add(add(a, b), c), 1.0f / 3);
   float along = 0;
-  if (!segmentHitsTriangle(sub(start, mul(unit, behind)), mul(unit, span), grownCorner(a, centre),
-                           grownCorner(b, centre), grownCorner(c, centre), true, along)) {
+  if (!segmentHitsTriangle(start, mul(move, span / length), grownCorner(a, centre), grownCorner(b, centre),
+                           grownCorner(c, centre), true, along)) {
     return false;
   }
-  const float distance = along * span - behind;
+  const float distance = along * span;
   if (distance > length) return false;
-  t = std::max(distance, 0.0f) / length;
+  t = distance / length;
   return true;
 }
 
@@ -105,13 +133,32 @@ Vec3 unitNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
   return n;
 }
 
+// A collider's face as the committed moves meet it, with its unit normal.
+struct ContactFace {
+  Vec3 a, b, c, normal;
+  Face corners{};  // the soft collider's vertices
+};
+
+// The faces of the colliders a committed move may meet, collider by
+// collider: a box collider's 12 box triangles, a soft collider's mesh
+// triangles (those whose corners it has).
+struct ContactFaces {
+  std::vector<ContactFace> faces;
+  std::vector<size_t> begin;  // per collider, then the end
+  std::vector<Bounds> boxes;  // per collider, its box
+};
+
 // Scratch storage kept between calls, so a step allocates nothing.
 struct StepScratch {
   std::vector<int32_t> colliders;      // the last force evaluation's
   std::vector<int32_t> moveColliders;  // the committed move's
-  std::vector<uint8_t> codes;
+  ContactFaces contactFaces;           // and their faces
+  std::vector<int32_t> boxes;          // the box colliders among them
+  std::vector<uint64_t> codes;         // per vertex, packed side codes
+  std::vector<ContactFace> boxFaces;   // the box colliders' 12 faces each
   std::vector<Vec3> position;          // a move proposed for committing
   std::vector<Vec3> velocity;
+  std::vector<Vec3> frameStart;        // the vertices before this frame's step
 };
 
 StepScratch& scratch() {
@@ -127,7 +174,13 @@ void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& 
   const size_t n = state.position.size();
   const Vec3 weight = mul(body.flexGravity, body.flexMass);
   const float drag = body.flexDrag;
-  for (size_t i = 0; i < n; ++i) state.force[i] = sub(weight, mul(state.velocity[i], drag));
+  Bounds reach{Vec3{kBoxStart, kBoxStart, kBoxStart}, Vec3{-kBoxStart, -kBoxStart, -kBoxStart}};
+  for (size_t i = 0; i < n; ++i) {
+    state.force[i] = sub(weight, mul(state.velocity[i], drag));
+    const Vec3& p = state.position[i];
+    reach.lo = Vec3{std::min(reach.lo.x, p.x), std::min(reach.lo.y, p.y), std::min(reach.lo.z, p.z)};
+    reach.hi = Vec3{std::max(reach.hi.x, p.x), std::max(reach.hi.y, p.y), std::max(reach.hi.z, p.z)};
+  }
 
   const float ks = body.flexStiffness;
   const float kd = body.flexDamping;
@@ -146,32 +199,62 @@ void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& 
 
   // Springs that pass through a box collider's face: each end loses the part
   // of its velocity along the face's normal, scaled by the contact factor
-  // and by where the spring meets the face.
+  // and by where the spring meets the face. Each vertex's side codes for up
+  // to kPackedBoxes boxes are packed into one word, so that a spring beside
+  // every box is passed over at once.
   const float factor = body.flexContactFactor;
+  // Only boxes that the state's own box reaches can have springs through
+  // their faces.
+  work.boxes.clear();
   for (const int32_t c : work.colliders) {
     const SceneObject& other = scene.objects[static_cast<size_t>(c)];
-    if (!other.collidesAsBox) continue;
-    const Bounds box = boxBounds(other.boxCorners);
-    work.codes.resize(n);
-    for (size_t i = 0; i < n; ++i) work.codes[i] = outcode(state.position[i], box);
-    for (size_t k = 0; k < springs; ++k) {
-      const uint32_t i = body.flexSprings[k][0];
-      const uint32_t j = body.flexSprings[k][1];
-      const uint8_t ci = work.codes[i], cj = work.codes[j];
-      if ((ci & cj) != 0 || (ci | cj) == 0) continue;  // wholly beside the box, or wholly inside
-      const Vec3 span = sub(state.position[j], state.position[i]);
-      const Vec3 start = add(state.position[i], mul(span, kSpringTestStart));
-      const Vec3 tested = mul(span, kSpringTestPart);
+    if (other.collidesAsBox && overlap(reach, boxBounds(other.boxCorners))) work.boxes.push_back(c);
+  }
+  for (size_t first = 0; first < work.boxes.size(); first += kPackedBoxes) {
+    const size_t count = std::min(kPackedBoxes, work.boxes.size() - first);
+    uint64_t lowBits = 0;
+    work.codes.assign(n, 0);
+    work.boxFaces.clear();
+    for (size_t k = 0; k < count; ++k) {
+      const BoxCorners& corners = scene.objects[static_cast<size_t>(work.boxes[first + k])].boxCorners;
+      const Bounds box = boxBounds(corners);
+      for (size_t i = 0; i < n; ++i) work.codes[i] |= uint64_t{outcode(state.position[i], box)} << (6 * k);
+      lowBits |= uint64_t{1} << (6 * k);
       for (const auto& tri : kBoxTriangles) {
-        const Vec3& a = other.boxCorners[static_cast<size_t>(tri[0])];
-        const Vec3& b = other.boxCorners[static_cast<size_t>(tri[1])];
-        const Vec3& cc = other.boxCorners[static_cast<size_t>(tri[2])];
-        float t = 0;
-        if (!moveEntersTriangle(start, tested, 0, a, b, cc, t)) continue;
-        const Vec3 normal = unitNormal(a, b, cc);
-        state.force[i] = sub(state.force[i], mul(normal, dot(normal, state.velocity[i]) * factor * t));
-        state.force[j] = sub(state.force[j], mul(normal, dot(normal, state.velocity[j]) * factor * (1 - t)));
-        break;
+        ContactFace f{corners[static_cast<size_t>(tri[0])], corners[static_cast<size_t>(tri[1])],
+                      corners[static_cast<size_t>(tri[2])], Vec3{}, Face{}};
+        f.normal = unitNormal(f.a, f.b, f.c);
+        work.boxFaces.push_back(f);
+      }
+    }
+    for (size_t s = 0; s < springs; ++s) {
+      const uint32_t i = body.flexSprings[s][0];
+      const uint32_t j = body.flexSprings[s][1];
+      const uint64_t both = work.codes[i] & work.codes[j];
+      const uint64_t either = work.codes[i] | work.codes[j];
+      // Any bit of a box's six set in `both`: the spring lies wholly beyond
+      // one of its sides.
+      const uint64_t beside = both | both >> 1 | both >> 2 | both >> 3 | both >> 4 | both >> 5;
+      if ((beside & lowBits) == lowBits) continue;
+      for (size_t k = 0; k < count; ++k) {
+        // Beside this box, or wholly inside it: no face to pass.
+        if ((both >> (6 * k) & 63) != 0 || (either >> (6 * k) & 63) == 0) continue;
+        const Vec3 span = sub(state.position[j], state.position[i]);
+        const Vec3 start = add(state.position[i], mul(span, kSpringTestStart));
+        const Vec3 tested = mul(span, kSpringTestPart);
+        const Vec3 end = add(start, tested);
+        for (size_t tri = 12 * k; tri < 12 * k + 12; ++tri) {
+          const ContactFace& f = work.boxFaces[tri];
+          // Only a part from in front of the face's plane to behind it can
+          // pass through the face.
+          if (dot(f.normal, sub(end, f.a)) >= 0 || dot(f.normal, sub(start, f.a)) < 0) continue;
+          float t = 0;
+          if (!segmentEntersTriangle(start, tested, f.a, f.b, f.c, t)) continue;
+          const Vec3& normal = f.normal;
+          state.force[i] = sub(state.force[i], mul(normal, dot(normal, state.velocity[i]) * factor * t));
+          state.force[j] = sub(state.force[j], mul(normal, dot(normal, state.velocity[j]) * factor * (1 - t)));
+          break;
+        }
       }
     }
   }
@@ -190,53 +273,68 @@ void findMoveColliders(const Scene& scene, int32_t index, const Bounds& moved, s
   }
 }
 
-// The first triangle of a collider that the move of a vertex enters.
-struct Contact {
-  bool hit = false;
-  float t = 0;
-  Vec3 normal;
-  int32_t collider = -1;
-  Face corners{};  // the flex collider's face
-};
-
-Contact firstContact(const Scene& scene, const std::vector<int32_t>& colliders, const Vec3& start, const Vec3& move) {
-  Contact contact;
-  const float largest = std::max({std::fabs(start.x), std::fabs(start.y), std::fabs(start.z)});
-  const float behind = kBehindStart * (1 + largest);
-  const Vec3 end = add(start, move);
+void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& colliders, ContactFaces& out) {
+  out.faces.clear();
+  out.begin.clear();
+  out.boxes.clear();
   for (const int32_t c : colliders) {
     const SceneObject& other = scene.objects[static_cast<size_t>(c)];
-    const Bounds near = widened(boxBounds(other.boxCorners), kColliderWidening);
-    if ((outcode(start, near) & outcode(end, near)) != 0) continue;
+    out.begin.push_back(out.faces.size());
+    out.boxes.push_back(boxBounds(other.boxCorners));
     if (other.collidesAsBox) {
       for (const auto& tri : kBoxTriangles) {
-        const Vec3& a = other.boxCorners[static_cast<size_t>(tri[0])];
-        const Vec3& b = other.boxCorners[static_cast<size_t>(tri[1])];
-        const Vec3& cc = other.boxCorners[static_cast<size_t>(tri[2])];
-        if (moveEntersTriangle(start, move, behind, a, b, cc, contact.t)) {
-          contact.hit = true;
-          contact.normal = unitNormal(a, b, cc);
-          contact.collider = c;
-          return contact;
-        }
+        ContactFace f{other.boxCorners[static_cast<size_t>(tri[0])], other.boxCorners[static_cast<size_t>(tri[1])],
+                      other.boxCorners[static_cast<size_t>(tri[2])], Vec3{}, Face{}};
+        f.normal = unitNormal(f.a, f.b, f.c);
+        out.faces.push_back(f);
       }
       continue;
     }
     const size_t faces = usableFaces(other);
     const size_t vertices = std::min(other.vertices.size(), static_cast<size_t>(std::max(other.vertexCount, 0)));
-    for (size_t f = 0; f < faces; ++f) {
-      const Face& face = other.faces[f];
+    for (size_t k = 0; k < faces; ++k) {
+      const Face& face = other.faces[k];
       if (face[0] >= vertices || face[1] >= vertices || face[2] >= vertices) continue;
-      const Vec3& a = other.vertices[face[0]];
-      const Vec3& b = other.vertices[face[1]];
-      const Vec3& cc = other.vertices[face[2]];
-      if (moveEntersTriangle(start, move, behind, a, b, cc, contact.t)) {
-        contact.hit = true;
-        contact.normal = unitNormal(a, b, cc);
-        contact.collider = c;
-        contact.corners = face;
-        return contact;
-      }
+      ContactFace f{other.vertices[face[0]], other.vertices[face[1]], other.vertices[face[2]], Vec3{}, face};
+      f.normal = unitNormal(f.a, f.b, f.c);
+      out.faces.push_back(f);
+    }
+  }
+  out.begin.push_back(out.faces.size());
+}
+
+// The first face that the move of a vertex enters, and where the vertex
+// stops: kContactFraction of the way from its start (lifted off the face
+// along its normal) to the face.
+struct Contact {
+  bool hit = false;
+  Vec3 stop;
+  Vec3 normal;
+  size_t collider = 0;  // its place in the colliders' list
+  Face corners{};
+};
+
+Contact firstContact(const ContactFaces& faces, const Vec3& start, const Vec3& end) {
+  Contact contact;
+  const float lift = liftFor(start, std::sqrt(dot(sub(end, start), sub(end, start))));
+  for (size_t c = 0; c + 1 < faces.begin.size(); ++c) {
+    const Bounds near = padded(faces.boxes[c], lift);
+    if ((outcode(start, near) & outcode(end, near)) != 0) continue;
+    for (size_t k = faces.begin[c]; k < faces.begin[c + 1]; ++k) {
+      const ContactFace& f = faces.faces[k];
+      // Only a move from in front of the face's plane (lifted) to behind it
+      // can enter it.
+      if (dot(f.normal, sub(end, f.a)) >= 0 || dot(f.normal, sub(start, f.a)) + lift < 0) continue;
+      const Vec3 from = add(start, mul(f.normal, lift));
+      const Vec3 move = sub(end, from);
+      float t = 0;
+      if (!segmentEntersTriangle(from, move, f.a, f.b, f.c, t)) continue;
+      contact.hit = true;
+      contact.stop = add(from, mul(mul(move, t), kContactFraction));
+      contact.normal = f.normal;
+      contact.collider = c;
+      contact.corners = f.corners;
+      return contact;
     }
   }
   return contact;
@@ -260,21 +358,27 @@ void commitMove(Scene& scene, int32_t index, StepScratch& work) {
       moved.hi = Vec3{std::max(moved.hi.x, p.x), std::max(moved.hi.y, p.y), std::max(moved.hi.z, p.z)};
     }
   }
-  findMoveColliders(scene, index, moved, work.moveColliders);
+  // Moves are tested from a little off their starts: as much room round the
+  // move's box as the largest lift.
+  const Vec3 extent = sub(moved.hi, moved.lo);
+  const float lift = liftFor(Vec3{std::max(std::fabs(moved.lo.x), std::fabs(moved.hi.x)),
+                                  std::max(std::fabs(moved.lo.y), std::fabs(moved.hi.y)),
+                                  std::max(std::fabs(moved.lo.z), std::fabs(moved.hi.z))},
+                             std::sqrt(dot(extent, extent)));
+  findMoveColliders(scene, index, padded(moved, lift), work.moveColliders);
+  gatherContactFaces(scene, work.moveColliders, work.contactFaces);
 
   const float factor = body.flexContactFactor;
   for (size_t i = 0; i < n; ++i) {
     Vec3 position = work.position[i];
     Vec3 velocity = work.velocity[i];
     if (!work.moveColliders.empty()) {
-      const Vec3 start = s0.position[i];
-      const Vec3 move = sub(position, start);
-      const Contact contact = firstContact(scene, work.moveColliders, start, move);
+      const Contact contact = firstContact(work.contactFaces, s0.position[i], position);
       if (contact.hit) {
-        position = add(start, mul(mul(move, contact.t), kContactFraction));
+        position = contact.stop;
         const Vec3 change = mul(contact.normal, -dot(contact.normal, velocity) * factor);
         velocity = add(velocity, change);
-        SceneObject& other = scene.objects[static_cast<size_t>(contact.collider)];
+        SceneObject& other = scene.objects[static_cast<size_t>(work.moveColliders[contact.collider])];
         FlexState& o0 = other.flexStates[0];
         if (!other.collidesAsBox && other.flexMass > 0 && body.flexMass > 0) {
           const Vec3 share = mul(change, -body.flexMass / (3 * other.flexMass));
@@ -286,7 +390,7 @@ void commitMove(Scene& scene, int32_t index, StepScratch& work) {
       }
     }
     s0.position[i] = position;
-    s0.velocity[i] = velocity;
+    s0.velocity[i] = withoutTinyParts(velocity);
   }
   // Twins follow the vertex they belong to.
   for (size_t i = 0; i < n; ++i) {
@@ -419,6 +523,7 @@ void stepFlexObject(Scene& scene, int32_t objectIndex, int32_t iterations, float
   StepScratch& work = scratch();
   const size_t n = body.flexStates[0].position.size();
   if (!body.hasBox) computeMeshBox(body);
+  work.frameStart.assign(body.vertices.begin(), body.vertices.begin() + static_cast<ptrdiff_t>(n));
 
   for (int32_t step = 0; step < iterations; ++step) {
     switch (mode) {
@@ -437,16 +542,24 @@ void stepFlexObject(Scene& scene, int32_t objectIndex, int32_t iterations, float
         break;
     }
     FlexState& s0 = body.flexStates[0];
-    if (!stateFinite(s0)) {
-      // Blown up: back to the shape before this sub-step, at rest, and no
-      // further steps; nothing that is not finite reaches the drawing.
-      std::copy_n(body.vertices.begin(), n, s0.position.begin());
+    bool blownUp = !stateFinite(s0);
+    if (!blownUp) {
+      std::copy_n(s0.position.begin(), n, body.vertices.begin());
+      computeMeshBox(body);
+      blownUp = vec3Length(sub(body.boxCorners[7], body.boxCorners[0])) >
+                kBlowUpGrowth * body.flexRestSize + kBlowUpSlack;
+    }
+    if (blownUp) {
+      // Back to the shape the frame started from, at rest, and no further
+      // steps: nothing that is not finite reaches the drawing, nor a body
+      // flung apart.
+      std::copy(work.frameStart.begin(), work.frameStart.end(), s0.position.begin());
+      std::copy(work.frameStart.begin(), work.frameStart.end(), body.vertices.begin());
       std::fill(s0.velocity.begin(), s0.velocity.end(), Vec3{});
+      computeMeshBox(body);
       body.flexFrozen = true;
       break;
     }
-    std::copy_n(s0.position.begin(), n, body.vertices.begin());
-    computeMeshBox(body);
   }
   computeMeshNormals(body);
 }

@@ -16,8 +16,9 @@ namespace glorbe {
 // bodies frozen after a blow-up do nothing; other modes do nothing either.
 // After every sub-step the box follows the vertices, after all of them the
 // face and vertex normals. A sub-step that leaves a position or velocity
-// that is not finite puts the body back where it was before that sub-step,
-// at rest, and freezes it (flexFrozen).
+// that is not finite, or the body's box more than 8 times its size at
+// set-up, has blown up: the body goes back to where it was before this
+// call, at rest, and freezes (flexFrozen).
 void stepFlexObject(Scene& scene, int32_t objectIndex, int32_t iterations, float h, int32_t mode);
 
 // The broad phase of one force evaluation: the other objects whose boxes

@@ -51,7 +51,7 @@ TEST_F(SoftBodyGl, BallSettlesOnTheTableFrameByFrame) {
   Scene scene = tableScene("SETTLE");
   for (int32_t tick = 1; tick <= 240; ++tick) {
     renderScene(scene, tick, tick - 1);
-    ASSERT_GE(scene.objects[1].boxCorners[0].z, 0.0f) << "tick " << tick;
+    ASSERT_GE(scene.objects[1].boxCorners[0].z, -1e-6f) << "tick " << tick;  // rounding at most
   }
   EXPECT_LT(scene.objects[1].boxCorners[0].z, 0.01f) << "resting on the table";
   EXPECT_TRUE(scene.objects[1].visibleThisFrame) << "drawn where its vertices are";

@@ -47,6 +47,13 @@ TEST(CommandLine, OptionsGoAnywhereInEitherForm) {
   EXPECT_FALSE(p.call.has("store"));
   // A value that starts with a dash is still the value.
   EXPECT_EQ(parse(kPack, {"a", "b", "--seek-every", "-5"}).call.value("seek-every"), "-5");
+  // A negative number is an argument wherever it stands (numbers for the
+  // deformers of model distort); a dash and a letter is still an option.
+  const Parsed numbers = parse(kPack, {"-1", "--seek-every", "-2", "-.5"});
+  ASSERT_TRUE(numbers.ok) << numbers.error;
+  EXPECT_EQ(numbers.call.arguments, (std::vector<std::string>{"-1", "-.5"}));
+  EXPECT_EQ(numbers.call.value("seek-every"), "-2");
+  EXPECT_FALSE(parse(kPack, {"-1", "-x"}).ok);
   // The last of a repeated option wins; an empty value is a value.
   EXPECT_EQ(parse(kPack, {"a", "b", "--seek-every=1", "--seek-every=2"}).call.value("seek-every"), "2");
   EXPECT_EQ(parse(kPack, {"a", "b", "--seek-every="}).call.value("seek-every"), "");

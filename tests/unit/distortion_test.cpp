@@ -263,13 +263,14 @@ TEST(ObjDistort, TerrainMeshIsNeverDistorted) {
 
 TEST(ObjDistort, CommandFindsScenesByNameAndObjectsByUpperCaseName) {
   resetSceneTables();
-  Scene& stage = sceneTables.scenes.emplace_back();
+  sceneTables.scenes.resize(2);
+  Scene& stage = sceneTables.scenes[0];
   stage.name = "THE STAGE";
   stage.objects = {shape(), shape(), shape()};
   stage.objects[0].name = "BlueVase";
   stage.objects[1].name = "vase2";
   stage.objects[2].name = "Table";
-  Scene& other = sceneTables.scenes.emplace_back();
+  Scene& other = sceneTables.scenes[1];
   other.name = "BACKDROP";
   other.objects = {shape()};
   other.objects[0].name = "VASE";

@@ -19,6 +19,13 @@ namespace {
 // getopt_long's value for option i of a command; --help comes after them.
 constexpr int kFirstOptionValue = 1000;
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool isNegativeNumber(const std::string& word) {
+  if (word.size() < 2 || word[0] != '-') return false;
+  return isDigit(word[1]) || (word[1] == '.' && word.size() > 2 && isDigit(word[2]));
+}
+
 std::vector<std::string> splitWords(const char* text) {
   std::istringstream in(text);
   std::vector<std::string> words;
@@ -126,9 +133,26 @@ bool parseArguments(const Command& command, const std::vector<std::string>& args
   table.push_back({nullptr, 0, nullptr, 0});
 
   // getopt_long permutes its array: it gets a copy, with a program name first.
+  // A negative number ("-1", "-0.5", "-.5") is an argument, not an option:
+  // getopt_long sees a stand-in without the dash, taken back afterwards.
   std::vector<std::string> words;
   words.push_back("");
-  words.insert(words.end(), args.begin(), args.end());
+  std::map<std::string, std::string> negatives;
+  bool ended = false;
+  for (const std::string& a : args) {
+    ended = ended || a == "--";
+    if (!ended && isNegativeNumber(a)) {
+      const std::string standIn = "\x1F" + std::to_string(negatives.size());
+      negatives[standIn] = a;
+      words.push_back(standIn);
+    } else {
+      words.push_back(a);
+    }
+  }
+  const auto original = [&](const std::string& w) {
+    const auto found = negatives.find(w);
+    return found == negatives.end() ? w : found->second;
+  };
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
@@ -175,12 +199,12 @@ bool parseArguments(const Command& command, const std::vector<std::string>& args
       return false;
     }
     if (o.valueName != nullptr) {
-      call.values[o.name] = optarg;
+      call.values[o.name] = original(optarg);
     } else if (!call.has(o.name)) {
       call.switches.push_back(o.name);
     }
   }
-  for (int i = optind; i < argc; ++i) call.arguments.push_back(argv[static_cast<size_t>(i)]);
+  for (int i = optind; i < argc; ++i) call.arguments.push_back(original(argv[static_cast<size_t>(i)]));
   if (help) return true;
   const int count = static_cast<int>(call.arguments.size());
   if (count < command.minArguments) {
