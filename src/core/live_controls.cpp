@@ -102,12 +102,18 @@ bool temporaryFile(const std::string& path) {
 }  // namespace
 
 LiveReload reloadForFiles(const std::vector<std::string>& paths, const std::string& timelineName,
-                          const std::string& archiveName, const std::string& musicName) {
+                          const std::string& archiveName, const std::string& musicName,
+                          const ArchivePrints& archiveEntries) {
   LiveReload reload = LiveReload::None;
   for (const std::string& path : paths) {
     if (temporaryFile(path)) continue;
     const std::string name = engineName(path);
     if (name == engineName(archiveName) || name == engineName(musicName)) continue;
+    const size_t dot = name.find_last_of('.');
+    const std::string kind = dot == std::string::npos ? std::string() : name.substr(dot);
+    const bool read = archiveEntries.count(name) > 0 || kind == ".INI" || kind == ".SQP" || kind == ".HWL" ||
+                      kind == ".TEX" || kind == ".3DS";
+    if (!read) continue;
     reload = largerReload(reload, name == engineName(timelineName) ? LiveReload::Timeline : LiveReload::Everything);
   }
   return reload;

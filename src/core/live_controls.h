@@ -70,14 +70,6 @@ enum class LiveReload { None, Timeline, Everything };
 // The larger of two reloads.
 LiveReload largerReload(LiveReload a, LiveReload b);
 
-// Files that changed in the show's folder (relative paths). The archive and
-// the music are judged elsewhere; temporary files of editors and of the
-// archive packer are left out; the timeline alone reloads the timeline and
-// anything else everything. `timelineName` is the engine's name of the
-// timeline file ("scripts\\greetz.sqp").
-LiveReload reloadForFiles(const std::vector<std::string>& paths, const std::string& timelineName,
-                          const std::string& archiveName, const std::string& musicName);
-
 // One archive entry as the directory states it: enough to tell a changed
 // entry from an unchanged one without reading it.
 struct EntryPrint {
@@ -89,6 +81,18 @@ struct EntryPrint {
 
 // Entries by their normalised name (upper case, "\" between folders).
 using ArchivePrints = std::map<std::string, EntryPrint>;
+
+// Files that changed in the show's folder (relative paths). The archive and
+// the music are judged elsewhere. A file counts when the engine may read
+// it: a name the archive holds (a file beside the player is read before the
+// archive's entry of that name) or a kind of file the engine reads (.ini,
+// .sqp, .hwl, .tex, .3ds); pictures saved from the show, traces and the
+// temporary files of editors and of the archive packer do not. The
+// timeline alone reloads the timeline, anything else everything.
+// `timelineName` is the engine's name of the timeline ("scripts\greetz.sqp").
+LiveReload reloadForFiles(const std::vector<std::string>& paths, const std::string& timelineName,
+                          const std::string& archiveName, const std::string& musicName,
+                          const ArchivePrints& archiveEntries);
 
 // The reload that a new archive calls for: none when no entry changed, the
 // timeline alone when only the timeline's entry did, else everything.

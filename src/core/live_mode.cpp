@@ -208,7 +208,7 @@ void pollChanges() {
 
   std::vector<std::string> files = std::move(live.pendingFiles);
   live.pendingFiles.clear();
-  LiveReload kind = reloadForFiles(files, kTimelineFile, kArchiveFile, kMusicFile);
+  LiveReload kind = reloadForFiles(files, kTimelineFile, kArchiveFile, kMusicFile, live.prints);
   const auto named = [&](const char* name) {
     return std::any_of(files.begin(), files.end(), [&](const std::string& f) { return f == name; });
   };
@@ -245,6 +245,7 @@ bool reloadLive(LiveReload kind) {
   if (!ok) return false;
   live.prints = archivePrints();
   live.error.clear();
+  if (kind == LiveReload::Everything) live.loadError.clear();
   live.reloads += 1;
   core.timelineStartTick = sequencer.script.startTick;
   // The music has played on meanwhile; the simulations start from the new
@@ -385,8 +386,10 @@ void drawLiveLines(int32_t ms) {
     }
   }
   float y = 0.40f;
-  if (!live.error.empty()) {
-    for (const std::string& line : wrapped("reload failed: " + live.error, 60)) {
+  for (const std::string* error : {&live.error, &live.loadError}) {
+    if (error->empty()) continue;
+    const char* what = error == &live.error ? "reload failed: " : "loaded with an error: ";
+    for (const std::string& line : wrapped(what + *error, 60)) {
       drawOverlayText(line, 0.01f, y, kTextScale, kTextScale, 1.0f, 0.25f, 0.25f);
       y -= 0.035f;
     }
@@ -429,7 +432,21 @@ void onLiveSpecialKey(int key, int, int) {
 void onLiveDisplay() {
   endIfStopSignal();
   if (core.clock.firstFrame) {
+    // A bad start position ends the program as it does without --live; an
+    // invalid number in the content does not: the show starts with 0 in its
+    // place and says so, and the next build can mend it.
+    if (core.commandLine.size() == 1 && !parseReal(core.commandLine[0])) {
+      fatalConversionError(core.commandLine[0], "the command line");
+    }
+    conversionErrors = ConversionErrors{};
+    conversionErrors.collecting = true;
     startShow();
+    conversionErrors.collecting = false;
+    if (conversionErrors.count > 0) {
+      live.loadError = conversionErrors.first + " (read as 0)";
+      std::fprintf(stderr, "glorbe: live: the show was loaded with an error: %s\n", live.loadError.c_str());
+    }
+    conversionErrors = ConversionErrors{};
     startLive();
     return;
   }

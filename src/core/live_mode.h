@@ -46,6 +46,7 @@ struct LiveState {
   ArchivePrints prints;      // the archive the loaded content came from
   LoadTimeState loadTime;
   std::string error;         // of the last reload that failed; shown until one succeeds
+  std::string loadError;     // an invalid number in the first load; shown until all is reloaded
   std::string notice;        // the last thing done, shown for a moment
   double noticeUntilMs = 0;
   int32_t reloads = 0;       // reloads that succeeded

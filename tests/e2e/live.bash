@@ -71,7 +71,7 @@ position_of() {
 
 key() {
   xdotool windowfocus --sync "$WIN" 2>/dev/null
-  xdotool key --window "$WIN" "$@"
+  xdotool key "$@"
 }
 
 live_end() {

@@ -1,7 +1,9 @@
 # Live mode: a scene script with an invalid number makes the reload fail;
 # the show goes on with its old content (the timeline changed together with
 # the script is not taken either), and the error is on standard error and on
-# the screen. Mended, the next build reloads everything.
+# the screen. Mended, the next build reloads everything. Started on a show
+# with such a number, the live player plays it with 0 in its place and says
+# so, instead of ending.
 source "$(dirname "$0")/lib.bash"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 make_music 40
@@ -28,13 +30,16 @@ SRC
   "$TOOL" sqp build "$WORK/show.timeline" "$WORK/files/scripts/greetz.sqp" >/dev/null &&
     "$TOOL" archive pack "$WORK/show/velk.dat" "$WORK/files" 2>/dev/null
 }
-build 0 0 1 64 || fail "cannot build the show"
+build 0 0 1 6y4 || fail "cannot build the show"
 export -f build
 
 cat >"$WORK/session.sh" <<'INNER'
 source "$LIB/live.bash"
 live_start
 wait_colour 320 240 "0 0 255" 60 >/dev/null || exit 3
+wait_text "loaded with an error: '6Y4'" 1 30 || exit 3
+build 0 0 1 64 || exit 3
+wait_text "reloaded the show" 1 30 || exit 3
 build 0 1 0 6x4 || exit 4
 wait_text "reload failed" 1 30 || exit 5
 sleep 1
@@ -46,7 +51,7 @@ import -window "$WIN" -crop 640x160+0+250 -depth 8 txt:- 2>/dev/null |
   awk '$1 > 150 && $2 < 110 && $3 < 110 { n++ } END { print "red", n + 0 }'
 build 0 1 0 32 || exit 7
 wait_colour 320 240 "0 255 0" 30 >/dev/null || exit 8
-wait_text "reloaded the show" 1 30 || exit 9
+wait_text "reloaded the show" 2 30 || exit 9
 live_end
 INNER
 out=$(cd "$WORK/show" && LIB="$HERE" PLAYER="$PLAYER" TOOL="$TOOL" WORK="$WORK" \

@@ -72,15 +72,23 @@ TEST(LiveControls, PositionInSecondsBarsAndBeats) {
 TEST(LiveControls, ChangedFilesCallForTheSmallestReloadThatCoversThem) {
   const char* timeline = "scripts\\greetz.sqp";
   using V = std::vector<std::string>;
-  EXPECT_EQ(reloadForFiles(V{}, timeline, "velk.dat", "quendar.mp3"), LiveReload::None);
-  EXPECT_EQ(reloadForFiles(V{"Scripts/Greetz.SQP"}, timeline, "velk.dat", "quendar.mp3"), LiveReload::Timeline);
-  EXPECT_EQ(reloadForFiles(V{"scripts/greetz.sqp", "scripts/wembo.ini"}, timeline, "velk.dat", "quendar.mp3"),
+  const ArchivePrints none;
+  EXPECT_EQ(reloadForFiles(V{}, timeline, "velk.dat", "quendar.mp3", none), LiveReload::None);
+  EXPECT_EQ(reloadForFiles(V{"Scripts/Greetz.SQP"}, timeline, "velk.dat", "quendar.mp3", none),
+            LiveReload::Timeline);
+  EXPECT_EQ(reloadForFiles(V{"scripts/greetz.sqp", "scripts/wembo.ini"}, timeline, "velk.dat", "quendar.mp3", none),
             LiveReload::Everything);
-  // The archive and the music are judged elsewhere; temporary files never count.
+  // The archive and the music are judged elsewhere; temporary files, and
+  // files of kinds the engine does not read, never count...
   EXPECT_EQ(reloadForFiles(V{"velk.dat", "quendar.mp3", "velk.dat.partial", ".greetz.sqp.swp", "scripts/x.ini~",
-                             "scripts/4913.tmp"},
-                           timeline, "velk.dat", "quendar.mp3"),
+                             "scripts/4913.tmp", "still.png", "trace.txt", "notes"},
+                           timeline, "velk.dat", "quendar.mp3", none),
             LiveReload::None);
+  // ...unless the archive holds a file of that name.
+  const ArchivePrints entries{{"NOTES", {}}};
+  EXPECT_EQ(reloadForFiles(V{"notes"}, timeline, "velk.dat", "quendar.mp3", entries), LiveReload::Everything);
+  EXPECT_EQ(reloadForFiles(V{"pictures/new.HWL"}, timeline, "velk.dat", "quendar.mp3", none),
+            LiveReload::Everything);
 
   const ArchivePrints before{{"SCRIPTS\\GREETZ.SQP", {1, 10, 20}}, {"SCRIPTS\\WEMBO.INI", {2, 10, 20}}};
   ArchivePrints after = before;
