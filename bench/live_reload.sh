@@ -41,9 +41,12 @@ edit() {  # edit FILE SED-EXPRESSION
   "$BUILD/bench/glorbe-pixel-wait" "$win" "$PX" "$PY" change 30 >"$WORK/took" &
   local probe=$!
   sleep 0.2  # the probe has its first sample
+  local t0 t1
+  t0=$(date +%s.%N)
   sed -i "$2" "$WORK/content/$1"
   bash "$WORK/rebuild.sh"
-  wait $probe && cat "$WORK/took"
+  t1=$(date +%s.%N)
+  wait $probe && echo "$(cat "$WORK/took") (of which the rebuild $(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }'))"
   sleep 1
 }
 PX=30 PY=450

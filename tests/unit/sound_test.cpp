@@ -58,6 +58,28 @@ TEST_F(NoSoundStream, SeekAndEnd) {
   EXPECT_EQ(soundGetTimeMs(stream), 2000) << "the position stops at the length";
 }
 
+TEST_F(NoSoundStream, PauseHoldsThePositionAndPlayOnGoesOnFromIt) {
+  EXPECT_FALSE(soundPauseStream(stream)) << "a stream that does not play cannot pause";
+  const int channel = soundPlayStream(-1, stream);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(soundPauseStream(stream));
+  EXPECT_FALSE(soundIsPlaying(channel));
+  const int held = soundGetTimeMs(stream);
+  EXPECT_GE(held, 150);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(soundGetTimeMs(stream), held) << "paused, the position stands";
+  // A seek while paused moves it and it stays there.
+  ASSERT_TRUE(soundSetTimeMs(stream, 1000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(soundGetTimeMs(stream), 1000);
+  EXPECT_FALSE(soundIsPlaying(channel));
+  ASSERT_EQ(soundPlayStream(channel, stream), channel);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const int after = soundGetTimeMs(stream);
+  EXPECT_GE(after, 1150) << "played on from where it was held";
+  EXPECT_LT(after, 1700);
+}
+
 TEST_F(NoSoundStream, NeverStepsBackWhilePlaying) {
   soundPlayStream(-1, stream);
   int last = 0;
@@ -128,6 +150,16 @@ TEST(DeviceStream, DecodedStreamPlaysThroughTheDummyDriver) {
   }
   EXPECT_FALSE(soundIsPlaying(channel)) << "the channel stops at the end";
   EXPECT_EQ(soundGetTimeMs(stream), 1000) << "and rests at the length";
+
+  // Paused on a device, the position stands and the mixer leaves the stream alone.
+  ASSERT_TRUE(soundSetTimeMs(stream, 200));
+  ASSERT_EQ(soundPlayStream(channel, stream), channel);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(soundPauseStream(stream));
+  const int held = soundGetTimeMs(stream);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_EQ(soundGetTimeMs(stream), held);
+  EXPECT_FALSE(soundIsPlaying(channel));
   soundClose();
   unsetenv("SDL_AUDIODRIVER");
 }
