@@ -74,7 +74,7 @@ for n in $(seq "$RELOADS"); do
   case $n in 1|2|5|10|20|50|100|200|500) echo "  after $n: $(rss)" ;; esac
 done
 grep "reloaded the show" "$WORK/stderr" | tail -3 | sed 's/^/  player: /'
-xdotool key --window "$win" Escape
+xdotool key Escape
 wait $pid
 INNER
 WORK="$WORK" BUILD="$BUILD" RELOADS="$RELOADS" \

@@ -138,5 +138,5 @@ foreach(file IN LISTS staged)
   endif()
 endforeach()
 
-run(${TOOL} archive pack ${ARCHIVE} ${STAGING}/files)
+run(${TOOL} archive pack ${ARCHIVE} ${STAGING}/files --cache ${STAGING}/deflated)
 message(STATUS "show build: ${count} files in ${ARCHIVE}, ${made} of them made again")

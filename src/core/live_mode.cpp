@@ -120,8 +120,10 @@ std::string reopenArchive() {
   const bool present = findDiskFile(kArchiveFile).has_value();
   const Archive* archive = openArchive(kArchiveFile, false);
   if (archive == nullptr) {
-    return present ? std::string(kArchiveFile) + " cannot be opened (error " + std::to_string(archiveStatus()) + ")"
-                   : std::string();
+    if (present) return std::string(kArchiveFile) + " cannot be opened (error " + std::to_string(archiveStatus()) + ")";
+    // Gone while a build replaces it, or removed: the show it gave plays on.
+    if (!live.prints.empty()) return std::string(kArchiveFile) + " is gone";
+    return {};
   }
   if (archiveStatus() != kStatusOk) {
     return std::string(kArchiveFile) + " is damaged: its directory ends early (status " +
@@ -204,7 +206,12 @@ void pollChanges() {
     reloadLive(LiveReload::Everything);
     return;
   }
-  if (live.pendingFiles.empty() || now - live.lastChangeMs < kQuietMs) return;
+  if (live.pendingFiles.empty()) return;
+  // The packer renames a whole new archive into place: no more writes to
+  // wait for. Loose files get a moment, since an editor may write in steps.
+  const bool archiveArrived =
+      std::find(live.pendingFiles.begin(), live.pendingFiles.end(), kArchiveFile) != live.pendingFiles.end();
+  if (!archiveArrived && now - live.lastChangeMs < kQuietMs) return;
 
   std::vector<std::string> files = std::move(live.pendingFiles);
   live.pendingFiles.clear();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <zlib.h>
 
 #include "archive/archive.h"
 #include "archive_fixtures.h"
@@ -30,7 +32,7 @@ class SeekPointTest : public ::testing::Test {
     std::vector<uint8_t> archive;
     tools::PackReport local;
     std::string error;
-    EXPECT_TRUE(tools::buildArchive(files, tools::PackOptions{false, seekEvery}, archive, report ? *report : local, error))
+    EXPECT_TRUE(tools::buildArchive(files, tools::PackOptions{false, seekEvery, ""}, archive, report ? *report : local, error))
         << error;
     dir.write("velk.dat", std::string(archive.begin(), archive.end()));
     resetArchives();
@@ -49,6 +51,49 @@ class SeekPointTest : public ::testing::Test {
     return out;
   }
 };
+
+TEST_F(SeekPointTest, TheDeflateCacheGivesTheSameArchiveAndHoldsOnlyWhatTheLastPackUsed) {
+  namespace fs = std::filesystem;
+  const std::vector<PackedEntry> files = {{"a.ini", bytesOf(testing::sampleText(30000, 1)), 0},
+                                          {"b.ini", bytesOf(testing::sampleText(20000, 2)), 0}};
+  std::vector<uint8_t> plain, cachedFirst, cachedAgain, changed;
+  tools::PackReport report;
+  std::string error;
+  ASSERT_TRUE(tools::buildArchive(files, tools::PackOptions{}, plain, report, error)) << error;
+  tools::PackOptions options;
+  options.cacheFolder = dir.file("cache");
+  ASSERT_TRUE(tools::buildArchive(files, options, cachedFirst, report, error)) << error;
+  ASSERT_TRUE(tools::buildArchive(files, options, cachedAgain, report, error)) << error;
+  EXPECT_EQ(cachedFirst, plain);
+  EXPECT_EQ(cachedAgain, plain) << "taken from the cache, the same bytes";
+  const auto count = [&] {
+    return std::distance(fs::directory_iterator(dir.file("cache")), fs::directory_iterator{});
+  };
+  EXPECT_EQ(count(), 2);
+
+  std::vector<PackedEntry> edited = files;
+  edited[1].data[100] ^= 1;
+  ASSERT_TRUE(tools::buildArchive(edited, options, changed, report, error)) << error;
+  std::vector<uint8_t> editedPlain;
+  ASSERT_TRUE(tools::buildArchive(edited, tools::PackOptions{}, editedPlain, report, error)) << error;
+  EXPECT_EQ(changed, editedPlain);
+  EXPECT_EQ(count(), 2) << "the old b.ini's result left the cache";
+
+  // The directory walk keeps each entry's CRC, which tells the two b.ini apart.
+  dir.write("velk.dat", std::string(plain.begin(), plain.end()));
+  resetArchives();
+  Archive* before = openArchive("velk.dat", false);
+  ASSERT_NE(before, nullptr);
+  const uint32_t crcBefore = before->entries[1].crc32;
+  const uint32_t unchangedCrc = before->entries[0].crc32;
+  EXPECT_EQ(crcBefore, crc32(0, files[1].data.data(), static_cast<uInt>(files[1].data.size())));
+  dir.write("velk.dat", std::string(changed.begin(), changed.end()));
+  resetArchives();
+  Archive* after = openArchive("velk.dat", false);
+  ASSERT_NE(after, nullptr);
+  EXPECT_EQ(after->entries[0].crc32, unchangedCrc);
+  EXPECT_NE(after->entries[1].crc32, crcBefore);
+}
 
 TEST_F(SeekPointTest, ReadsAtEveryOffsetThroughThePointsMatchThePlainDecode) {
   const std::string text = testing::sampleText(60000, 5);

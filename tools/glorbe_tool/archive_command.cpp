@@ -92,6 +92,7 @@ int pack(const Invocation& call) {
     if (!v || *v < 1) return cli::usageError(call, "--seek-every takes a positive number of bytes, not \"" + *every + "\"");
     options.seekEvery = static_cast<uint32_t>(*v);
   }
+  if (const auto cache = call.value("cache")) options.cacheFolder = *cache;
   if (options.store && options.seekEvery > 0) {
     std::fprintf(stderr, "glorbe-tool: warning: stored entries need no seek points; --seek-every is ignored\n");
   }
@@ -122,7 +123,8 @@ std::vector<Command> archiveCommands() {
        catEntry},
       {"archive pack", "ARCHIVE DIR", 2, 2,
        {{"store", nullptr, "store every file as it is (no deflate)"},
-        {"seek-every", "BYTES", "seek points about every BYTES of decoded data"}},
+        {"seek-every", "BYTES", "seek points about every BYTES of decoded data"},
+        {"cache", "DIR", "keep deflated files in DIR and reuse them when a file is packed again unchanged"}},
        "Every file below DIR in a ZIP archive that the player reads.\n"
        "Files are named by their path relative to DIR and deflated unless --store (a file that deflate\n"
        "would not shrink is stored).",

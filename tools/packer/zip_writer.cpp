@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "archive/archive.h"
 #include "archive/load_buffer.h"
@@ -25,12 +26,59 @@ namespace fs = std::filesystem;
 
 namespace {
 
+
 constexpr size_t kMaxComment = 65535;
 constexpr size_t kMaxEntries = 65535;
 constexpr uint32_t kEndRecordSignature = 0x06054B50;
 // Window sizes tried for the seek points, largest first; below this the
 // points are spread further apart instead.
 constexpr int kLargestWindowBits = 15;
+
+// 64-bit FNV-1a of the bytes, with the size and the CRC, names a cached
+// deflate result; two different files that share all three are not met in
+// practice.
+std::string cacheKey(const std::vector<uint8_t>& data, uint32_t crc) {
+  uint64_t h = 1469598103934665603ull;
+  for (uint8_t b : data) h = (h ^ b) * 1099511628211ull;
+  char key[64];
+  std::snprintf(key, sizeof key, "%016llx-%08x-%zu.deflate", static_cast<unsigned long long>(h), crc, data.size());
+  return key;
+}
+
+// deflateRaw of a file without seek points, through the cache when there is one.
+std::vector<uint8_t> deflateCached(const std::vector<uint8_t>& data, uint32_t crc, const std::string& cacheFolder,
+                                   std::vector<std::string>& used) {
+  if (cacheFolder.empty()) return deflateRaw(data, kLargestWindowBits, 0);
+  used.push_back(cacheKey(data, crc));
+  const fs::path path = fs::path(cacheFolder) / used.back();
+  std::error_code ec;
+  if (fs::is_regular_file(path, ec)) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.good() || in.eof()) return bytes;
+  }
+  std::vector<uint8_t> bytes = deflateRaw(data, kLargestWindowBits, 0);
+  fs::create_directories(cacheFolder, ec);
+  // Written aside and renamed, so a reader never takes half a result.
+  const fs::path partial = path.string() + ".partial";
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  fs::rename(partial, path, ec);
+  return bytes;
+}
+
+// Results that the last pack did not use leave the cache, so it holds one
+// archive's worth.
+void pruneCache(const std::string& cacheFolder, const std::vector<std::string>& used) {
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(cacheFolder, ec)) {
+    const std::string name = e.path().filename().string();
+    if (std::find(used.begin(), used.end(), name) == used.end()) fs::remove(e.path(), ec);
+  }
+}
+
 constexpr int kSmallestWindowBits = 12;
 
 // A file's modification time as a DOS date and time. With SOURCE_DATE_EPOCH
@@ -193,6 +241,7 @@ bool buildArchive(const std::vector<PackedEntry>& files, const PackOptions& opti
   std::vector<uint8_t> central;
   std::vector<SeekIndexEntry> index;
   const bool showProgress = isatty(STDERR_FILENO) && files.size() > 1;
+  std::vector<std::string> cacheUsed;
   for (size_t i = 0; i < files.size(); ++i) {
     const PackedEntry& f = files[i];
     if (showProgress) std::fprintf(stderr, "\rpacking %zu/%zu", i + 1, files.size());
@@ -201,7 +250,8 @@ bool buildArchive(const std::vector<PackedEntry>& files, const PackOptions& opti
     std::vector<SeekPoint> points;
     if (!options.store) {
       const bool withPoints = seeking && !plannedOffsets(f.data.size(), plan.spacing).empty();
-      p.compressed = deflateRaw(f.data, withPoints ? plan.windowBits : kLargestWindowBits, withPoints ? plan.spacing : 0);
+      p.compressed = withPoints ? deflateRaw(f.data, plan.windowBits, plan.spacing)
+                                : deflateCached(f.data, p.crc, options.cacheFolder, cacheUsed);
       if (p.compressed.size() < f.data.size()) {
         p.method = kMethodDeflated;
         if (withPoints) {
@@ -289,6 +339,7 @@ bool buildArchive(const std::vector<PackedEntry>& files, const PackOptions& opti
   appendLittleEndian(archive, centralOffset, 4);
   appendLittleEndian(archive, static_cast<uint32_t>(comment.size()), 2);
   archive.insert(archive.end(), comment.begin(), comment.end());
+  if (!options.cacheFolder.empty()) pruneCache(options.cacheFolder, cacheUsed);
   report.files = files.size();
   report.archiveBytes = archive.size();
   return true;

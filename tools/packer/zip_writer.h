@@ -12,6 +12,10 @@ namespace glorbe::tools {
 struct PackOptions {
   bool store = false;      // no compression
   uint32_t seekEvery = 0;  // decoded bytes between seek points; 0 for none
+  // A folder that keeps each file's deflated bytes by its content, so that
+  // packing again after one file changed deflates that file alone. The
+  // archive's bytes are the same with or without it. Empty: no cache.
+  std::string cacheFolder;
 };
 
 struct PackedEntry {
