@@ -5,7 +5,7 @@
 #   ./glorbe.sh live [SECONDS]   the same in live mode, rebuilding the show on every save
 #   ./glorbe.sh test             install, build, run the whole test suite
 #   ./glorbe.sh sanitize         unit tests built with ASan and UBSan
-#   ./glorbe.sh fuzz [TARGET...] every fuzz target for a while (docs/fuzzing.md)
+#   ./glorbe.sh fuzz [--ci] [TARGET...] every fuzz target for a while (docs/fuzzing.md)
 #   ./glorbe.sh sanitize-show    the bundled show rendered under ASan and UBSan
 #   ./glorbe.sh install | build  the single steps
 set -euo pipefail
@@ -79,8 +79,11 @@ configure_fuzz_build() {
 fuzz() {
   configure_fuzz_build
   cmake --build "$FUZZ_BUILD" -j "$JOBS" --target fuzz_all
+  local time=(--seconds "${GLORBE_FUZZ_SECONDS:-30}")
+  # --ci: the repeatable run (fixed seed and input counts, fuzz/ci-runs.txt)
+  if [ "${1:-}" = "--ci" ] && [ -z "${GLORBE_FUZZ_SECONDS:-}" ]; then time=(); fi
   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
-    "$ROOT/fuzz/run.sh" "$FUZZ_BUILD" --seconds "${GLORBE_FUZZ_SECONDS:-30}" "$@"
+    "$ROOT/fuzz/run.sh" "$FUZZ_BUILD" "${time[@]}" "$@"
 }
 
 # The bundled show rendered by glorbe-render of build-fuzz (ASan and UBSan),

@@ -157,4 +157,10 @@ void openGlWindow() {
   open = true;
 }
 
+void fail(const std::string& what) {
+  std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
+  std::fflush(stderr);
+  __builtin_trap();
+}
+
 }  // namespace glorbe::fuzz

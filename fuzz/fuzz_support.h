@@ -45,6 +45,11 @@ bool runGuarded(Body&& body);
 // X display (the fuzz command runs the targets under xvfb-run).
 void openGlWindow();
 
+// A property the target checks does not hold: says which on standard error
+// ("fuzz check failed: WHAT", which the runner shows), then stops the run
+// with the input as a finding.
+[[noreturn]] void fail(const std::string& what);
+
 // ---- details --------------------------------------------------------------
 
 // Thrown by the engine's end-of-program handler while a body runs.

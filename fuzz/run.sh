@@ -1,29 +1,37 @@
 #!/usr/bin/env bash
 # Runs the fuzz targets of a fuzz build one after the other (docs/fuzzing.md).
 #
-#   fuzz/run.sh BUILD [--seconds N | --runs N] [TARGET ...]
+#   fuzz/run.sh BUILD [--seconds N] [--runs N] [--seed N] [--ci] [TARGET ...]
 #
 # BUILD is a build folder configured with -DGLORBE_FUZZ=ON. Each target
 # starts from its seed inputs (BUILD/fuzz-seeds/NAME) and the corpus kept in
 # BUILD/fuzz-corpus/NAME, uses fuzz/dict/NAME.dict when there is one, and
-# runs for N seconds (default 45) or N inputs. Inputs are at most 4096 bytes
-# unless the target's source says otherwise. Findings are written to
-# BUILD/fuzz-findings/NAME/ (crash-*, timeout-*, leak-*, oom-*). Exit code 1
-# when any target found something, 2 for bad usage.
+# runs for N seconds (default 45), N inputs, or whichever ends first when
+# both are given. Inputs are at most 4096 bytes unless the target's source
+# says otherwise. --ci: the repeatable run CI makes, seed 1, each target's
+# input count from fuzz/ci-runs.txt, at most 120 s, from the seeds alone.
+# Findings are written to BUILD/fuzz-findings/NAME/ (crash-*, timeout-*,
+# leak-*, oom-*). Exit code 1 when any target found something, 2 for bad
+# usage.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 [ $# -ge 1 ] || usage
 BUILD="$(cd "$1" && pwd)" || usage
 shift
 SECONDS_EACH=45
+SECONDS_GIVEN=""
 RUNS=""
+SEED=""
+CI_MODE=""
 TARGETS=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --seconds) [ $# -ge 2 ] || usage; SECONDS_EACH="$2"; shift 2 ;;
+    --seconds) [ $# -ge 2 ] || usage; SECONDS_EACH="$2"; SECONDS_GIVEN=1; shift 2 ;;
     --runs) [ $# -ge 2 ] || usage; RUNS="$2"; shift 2 ;;
+    --seed) [ $# -ge 2 ] || usage; SEED="$2"; shift 2 ;;
+    --ci) CI_MODE=1; shift ;;
     -h|--help) usage ;;
     -*) echo "fuzz/run.sh: unknown option $1" >&2; usage ;;
     *) TARGETS+=("$1"); shift ;;
@@ -48,13 +56,27 @@ for name in "${TARGETS[@]}"; do
   [ -x "$program" ] || { echo "fuzz/run.sh: no target $name" >&2; exit 2; }
   corpus="$BUILD/fuzz-corpus/$name"
   findings="$BUILD/fuzz-findings/$name"
+  runs="$RUNS" seconds="$SECONDS_EACH" seed="$SEED"
+  if [ -n "$CI_MODE" ]; then
+    # The same inputs in the same order on every machine: a fixed seed, a
+    # fixed count, an empty corpus. A slower machine that reaches the time
+    # limit first has run a prefix of the same sequence.
+    corpus="$BUILD/fuzz-corpus-ci/$name"
+    rm -rf "$corpus"
+    runs="$(awk -v n="$name" '$1 == n { print $2 }' "$ROOT/fuzz/ci-runs.txt")"
+    [ -n "$runs" ] || { echo "fuzz/run.sh: fuzz/ci-runs.txt has no count for $name" >&2; exit 2; }
+    [ -n "$SECONDS_GIVEN" ] || seconds=120
+    [ -n "$seed" ] || seed=1
+  fi
   mkdir -p "$corpus" "$findings"
   args=(-artifact_prefix="$findings/" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1)
+  [ -n "$seed" ] && args+=(-seed="$seed")
   [ -f "$ROOT/fuzz/dict/$name.dict" ] && args+=(-dict="$ROOT/fuzz/dict/$name.dict")
   # A target's own libFuzzer options: a line "// fuzz options: -max_len=N ..." in its source.
   # shellcheck disable=SC2207
   args+=($(sed -n 's|^// fuzz options: ||p' "$ROOT/fuzz/targets/$name.cpp"))
-  if [ -n "$RUNS" ]; then args+=(-runs="$RUNS"); else args+=(-max_total_time="$SECONDS_EACH"); fi
+  [ -n "$runs" ] && args+=(-runs="$runs")
+  if [ -z "$runs" ] || [ -n "$SECONDS_GIVEN" ] || [ -n "$CI_MODE" ]; then args+=(-max_total_time="$seconds"); fi
   seeds=()
   [ -d "$BUILD/fuzz-seeds/$name" ] && seeds+=("$BUILD/fuzz-seeds/$name")
   log="$findings/last-run.log"
@@ -63,7 +85,7 @@ for name in "${TARGETS[@]}"; do
   rc=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" | sed 's/^/   /'
   if [ $rc -ne 0 ]; then
-    echo "   FOUND a fault (exit $rc): $(grep -m1 -E 'ERROR|runtime error|SUMMARY' "$log")"
+    echo "   FOUND a fault (exit $rc): $(grep -m1 -E 'ERROR|runtime error|SUMMARY|fuzz check failed|terminate called' "$log")"
     echo "   log: $log"
     ls "$findings" | grep -v last-run.log | sed 's/^/   /'
     failed+=("$name")

@@ -39,19 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   beginGeneratedTexture(32, 32);
   texGenerator.program = program;
   runTexProgram();
-  if (texLayer(kTexOutputLayer) == nullptr) __builtin_trap();
+  if (texLayer(kTexOutputLayer) == nullptr) fuzz::fail("the program left no output layer");
   releaseGeneratedTexture();
 
   const std::string text = tools::disassembleTexProgram(program);
   TexProgram again;
   std::string error;
   if (!tools::assembleTexProgram(text, "disassembled", again, error)) {
-    std::fprintf(stderr, "%s\n%s\n", error.c_str(), text.c_str());
-    __builtin_trap();
+    fuzz::fail("the disassembly does not assemble: " + error + "\n" + text);
   }
   if (encodeTexProgram(again) != encodeTexProgram(runnableSteps(program))) {
-    std::fprintf(stderr, "the disassembly does not assemble to the same steps:\n%s\n", text.c_str());
-    __builtin_trap();
+    fuzz::fail("the disassembly assembles to other steps:\n" + text);
   }
   return 0;
 }

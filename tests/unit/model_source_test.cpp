@@ -153,6 +153,8 @@ TEST(ModelSource, MistakesAreNamedWithTheirLine) {
       {"camera C\n  lens 0\n", "test.model:2: lens: millimetres above 0"},
       {"mesh A\n  heightfield 10 10 300 300 1 1\n", "test.model:1: A: 90601 vertices and 180000 faces"},
       {"mesh A\n  torus 1 0.5 4096 4096\n", "test.model:2: \"torus\" would take A past 262140 vertices"},
+      // a shape word with no numbers at all (found by fuzzing: the count check read past them)
+      {"mesh A\n  lathe\n", "test.model:2: \"lathe\" needs more numbers"},
   };
   for (const auto& c : cases) {
     ModelMessages messages;

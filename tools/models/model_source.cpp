@@ -411,6 +411,10 @@ bool SourceReader::numbers(size_t from, size_t count, std::vector<double>& out) 
 
 bool SourceReader::counts(const std::vector<double>& values, std::initializer_list<size_t> which, int minimum) {
   for (size_t i : which) {
+    if (i >= values.size()) {
+      error("\"" + words_[0] + "\" needs more numbers");
+      return false;
+    }
     if (values[i] != std::floor(values[i]) || values[i] < minimum || values[i] > 4096) {
       error("\"" + words_[0] + "\": a whole number from " + std::to_string(minimum) + " to 4096 expected");
       return false;
