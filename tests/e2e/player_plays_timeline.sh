@@ -1,15 +1,16 @@
 # The player plays a timeline built with glorbe-tool sqp: coloured
 # full-screen layers that change with the music's position, and the show
-# ends at the timeline's end, before the music does.
+# ends at the timeline's end, before the music does. Each colour stays for
+# seconds, so a screenshot that takes long on a busy machine still sees it.
 source "$(dirname "$0")/lib.bash"
-make_music 12
+make_music 15
 mkdir -p "$WORK/scripts"
 cat >"$WORK/show.timeline" <<'SRC'
 name "colours"
-end 4
+end 7
 
 track "orange"
-  length 2
+  length 4
   item GL STATE
     NAME = "CLEAR"
     VALUE = 7
@@ -20,8 +21,8 @@ track "orange"
     A = 1
 
 track "sky, a layer above a dark blue clear"
-  start 2
-  length 2
+  start 4
+  length 3
   layer 5
   item GL CLEARCOLOR
     B = 0.25
@@ -63,7 +64,7 @@ INNER
 out=$(cd "$WORK" && PLAYER="$PLAYER" WORK="$WORK" with_xvfb timeout 60 bash "$WORK/session.sh")
 read -r rc elapsed <<<"$out"
 [ "$rc" = 0 ] || fail "exit code $rc: $(cat "$WORK/stderr")"
-between "$elapsed" 3.5 11.5 || fail "took $elapsed s for a 4 s timeline over 12 s of music"
+between "$elapsed" 6.5 14.5 || fail "took $elapsed s for a 7 s timeline over 15 s of music"
 
 # Orange first, then the sky blue blended half over dark blue
 # (0, 0.75 x 0.5, 0.5 + 0.25 x 0.5) = (0, 96, 159), and nothing after it.
