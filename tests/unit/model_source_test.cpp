@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <string_view>
 
 #include "geometry/model_reader.h"
 #include "geometry/object_animation.h"
@@ -137,7 +138,7 @@ TEST(ModelSource, WeldingKeepsOrIgnoresTheMapping) {
 
 TEST(ModelSource, MistakesAreNamedWithTheirLine) {
   const struct {
-    const char* text;
+    std::string_view text;
     const char* message;
   } cases[] = {
       {"box 1 1 1\n", "test.model:1: \"box\" before any mesh"},
@@ -155,11 +156,13 @@ TEST(ModelSource, MistakesAreNamedWithTheirLine) {
       {"mesh A\n  torus 1 0.5 4096 4096\n", "test.model:2: \"torus\" would take A past 262140 vertices"},
       // a shape word with no numbers at all (found by fuzzing: the count check read past them)
       {"mesh A\n  lathe\n", "test.model:2: \"lathe\" needs more numbers"},
+      // a NUL in a name (found by fuzzing: the written name ended at it, and the object was lost)
+      {std::string_view("mesh C\0D\n", 9), "test.model:1: a name may not hold control characters"},
   };
   for (const auto& c : cases) {
     ModelMessages messages;
     ModelSource source;
-    EXPECT_FALSE(parseModelSource(c.text, "test.model", source, messages)) << c.text;
+    EXPECT_FALSE(parseModelSource(std::string(c.text), "test.model", source, messages)) << c.text;
     ASSERT_FALSE(messages.errors.empty()) << c.text;
     EXPECT_EQ(messages.errors[0].rfind(c.message, 0), 0u) << messages.errors[0];
   }

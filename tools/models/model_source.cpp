@@ -564,6 +564,10 @@ void SourceReader::line(int lineNumber, const std::string& raw) {
   if (word == "mesh" || word == "dummy" || word == "camera" || word == "light") {
     if (words_.size() != 2) return error("\"" + word + "\" needs one name");
     if (words_[1].size() > 63) return error("a name may have at most 63 characters");
+    // The file stores names as C strings: a NUL would cut the name short.
+    for (const unsigned char c : words_[1]) {
+      if (c < 0x20 || c == 0x7f) return error("a name may not hold control characters");
+    }
     if (word == "mesh" || word == "dummy") return startObject(words_[1], word == "dummy");
     if (word == "camera") {
       out_.cameras.emplace_back().name = words_[1];
