@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <iterator>
 
 #include "common/random_source.h"
 #include "texprog/tex_text.h"
@@ -44,7 +45,10 @@ TEST(TexText, DisassemblyAssemblesToTheSameProgram) {
   resetRandomSource();
   const auto& ops = texOperations();
   const float specials[] = {0.0f, -0.0f, 1.0f, 0.1f, -3.75f, 1e-40f, 3.4e38f, 16777217.0f,
-                            std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+                            std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+                            // the largest floats print as decimals just above them (found by fuzzing)
+                            std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::denorm_min()};
   for (int round = 0; round < 20; ++round) {
     TexProgram program;
     for (TexStepList& list : program.lists) {
@@ -56,7 +60,7 @@ TEST(TexText, DisassemblyAssemblesToTheSameProgram) {
         for (float& p : list.params[static_cast<size_t>(s)]) {
           const int kind = randomBelow(3);
           p = kind == 0 ? 0.0f
-              : kind == 1 ? specials[randomBelow(10)]
+              : kind == 1 ? specials[randomBelow(static_cast<int32_t>(std::size(specials)))]
                           : std::bit_cast<float>(static_cast<uint32_t>(randomBelow(2147483647)) * 2u + 1u);
         }
       }

@@ -104,8 +104,18 @@ bool parseValue(const std::string& text, float& value) {
     return true;
   }
   const auto real = parseReal(text);
-  if (!real || std::fabs(*real) > std::numeric_limits<float>::max()) return false;
-  value = static_cast<float>(*real);
+  if (!real) return false;
+  // Decimals a little above the largest float still round to it (the
+  // disassembler writes it as 3.4028235e+38); from half a step above, a
+  // float would be infinite.
+  constexpr long double kLargest = std::numeric_limits<float>::max();
+  const long double halfStep = std::ldexp(1.0L, std::numeric_limits<float>::max_exponent - 1 - std::numeric_limits<float>::digits);
+  if (std::fabs(*real) >= kLargest + halfStep) return false;
+  if (std::fabs(*real) > kLargest) {
+    value = std::signbit(*real) ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
+  } else {
+    value = static_cast<float>(*real);
+  }
   return true;
 }
 
