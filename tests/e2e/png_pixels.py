@@ -3,6 +3,8 @@
   png_pixels.py size FILE          -> "WIDTH HEIGHT"
   png_pixels.py pixel FILE X Y     -> "R G B" (X, Y from the top left)
   png_pixels.py colours FILE       -> the number of distinct colours
+  png_pixels.py differ FILE OTHER  -> the share (0..1) of pixels whose colour
+                                      differs by more than 32 in a channel
 """
 import struct
 import sys
@@ -56,6 +58,17 @@ def main(args):
         print(*rows[y][x * channels:x * channels + 3])
     elif args[0] == "colours":
         print(len({bytes(r[i:i + 3]) for r in rows for i in range(0, w * channels, channels)}))
+    elif args[0] == "differ":
+        w2, h2, channels2, rows2 = read(args[2])
+        if (w2, h2) != (w, h):
+            raise SystemExit("%s and %s differ in size" % (args[1], args[2]))
+        changed = 0
+        for y in range(h):
+            for x in range(w):
+                a = rows[y][x * channels:x * channels + 3]
+                b = rows2[y][x * channels2:x * channels2 + 3]
+                changed += any(abs(a[k] - b[k]) > 32 for k in range(3))
+        print("%.3f" % (changed / float(w * h)))
     else:
         raise SystemExit("unknown request " + args[0])
 

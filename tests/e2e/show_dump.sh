@@ -53,6 +53,12 @@ assert (t["name"], t["gridWidth"], t["gridHeight"], t["lodSetting"], t["sceneInd
 assert t["scale"] == [100, 50, 10] and t["placedCells"] == 0
 assert d["timeline"]["tracks"] >= 1
 PY
+# The content rules it breaks are warnings on standard error, not in the JSON.
+grep -q "glorbe-tool: warning: scripts\\\\greetz.ini: terrain BROKEN is 100 x 64; terrain sides are powers of two" "$WORK/err" \
+  || fail "no warning for the 100 x 64 terrain: $(cat "$WORK/err")"
+grep -q "glorbe-tool: warning: scripts\\\\greetz.ini: terrain HILLS has resolution setting 7" "$WORK/err" \
+  || fail "no warning for the resolution setting: $(cat "$WORK/err")"
+grep -q "warning" "$WORK/dump.json" && fail "warnings in the JSON"
 
 # Outside a show folder, and without a display: a message and exit code 1.
 (cd "$WORK/empty" && with_xvfb "$TOOL" show dump >/dev/null 2>"$WORK/err")
@@ -77,5 +83,6 @@ for s in d["scenes"]:
     for o in s["objects"]:
         assert o["ready"] != o["isDummy"], (s["name"], o["name"])
 PY
+  grep "glorbe-tool: warning" "$WORK/err" && fail "the bundled show breaks the content rules above"
 fi
 echo ok

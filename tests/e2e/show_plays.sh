@@ -1,6 +1,7 @@
 # The bundled show: built by the build, every archive file within the load
 # buffer's slot, its timeline ending within its music; played from near the
-# end it ends by itself; frames at a few moments are pictures, not one colour.
+# end it ends by itself; a frame of every scene is a picture that differs
+# from its neighbours.
 source "$(dirname "$0")/lib.bash"
 SHOW="$GLORBE_SOURCE/show"
 [ -f "$SHOW/velk.dat" ] && [ -f "$SHOW/quendar.mp3" ] || fail "the show is not built in $SHOW"
@@ -28,13 +29,24 @@ run_player 120 "$start_second"
 [ "$RC" = 0 ] || fail "exit code $RC: $ERR"
 between "$ELAPSED" 2.5 20 || fail "3 s of show took $ELAPSED s"
 
-# Frames at a few moments of the show are pictures, not one colour.
-for second in 14 45 70 100; do
+# A frame of every scene, 2D and 3D, is a picture (not one colour) and
+# differs from the frames of the scenes before and after it. The seconds:
+# the intro, the knot, the kaleidoscope, the ant, the warp, the battle field,
+# the greetings hall, the tunnel, the fan, the blob in the feedback, the alien
+# plain, the stage, the soft bodies, the outro.
+seconds="10 20 35 42 50 58 66 73 80 92 108 120 128 138"
+for second in $seconds; do
   (cd "$WORK" && with_xvfb "$GLORBE_BIN/glorbe-render" --size 320x240 --fps 20 --from $((second - 2)) \
       --frame-at "$second" "$WORK/frame_$second.png" 2>/dev/null) || fail "cannot render second $second"
+  colours=$(python3 "$(dirname "$0")/png_pixels.py" colours "$WORK/frame_$second.png")
+  [ "$colours" -gt 50 ] || fail "the frame at $second s has only $colours colours"
 done
-for frame in "$WORK"/frame_*.png; do
-  colours=$(python3 "$(dirname "$0")/png_pixels.py" colours "$frame")
-  [ "$colours" -gt 50 ] || fail "$(basename "$frame") has only $colours colours"
+previous=""
+for second in $seconds; do
+  if [ -n "$previous" ]; then
+    share=$(python3 "$(dirname "$0")/png_pixels.py" differ "$WORK/frame_$previous.png" "$WORK/frame_$second.png")
+    awk -v s="$share" 'BEGIN { exit !(s > 0.3) }' || fail "the frames at $previous s and $second s differ in only $share of their pixels"
+  fi
+  previous=$second
 done
 echo ok

@@ -14,6 +14,7 @@
 #include "display/display_state.h"
 #include "glorbe_tool/commands.h"
 #include "glorbe_tool/show_json.h"
+#include "glorbe_tool/show_rules.h"
 #include "platform/message_box.h"
 #include "scripts/number_conversion.h"
 
@@ -60,6 +61,10 @@ int dumpShow(int width, int height) {
   prepareDrawing();
   onReshape(width, height);
   runLoadingPhase();
+  // The content rules the engine imposes: warnings only, the show still plays.
+  for (const std::string& warning : showRuleWarnings()) {
+    std::fprintf(stderr, "glorbe-tool: warning: %s\n", warning.c_str());
+  }
   const std::string json = showTablesJson();
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
@@ -70,7 +75,8 @@ int dumpShow(int width, int height) {
 std::vector<Command> showCommands() {
   return {{"show dump", "", 0, 0, {{"size", "WxH", "the window the loading phase runs in (default 800x600)"}},
            "In a show folder: every table after the player's loading phase, one JSON document.\n"
-           "Materials, sprites, move lists, scenes and terrains. Needs an X display.",
+           "Materials, sprites, move lists, scenes and terrains. Needs an X display.\n"
+           "Content rules the show breaks are warnings on standard error (docs/authoring.md).",
            [](const Invocation& call) {
              int width = 800, height = 600;
              if (const auto size = call.value("size"); size && !parseSize(*size, width, height)) {
