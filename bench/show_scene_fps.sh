@@ -9,9 +9,9 @@
 # the same): frames per CPU second. llvmpipe draws on every core, so on an
 # idle machine the frame rate lies between that figure and twice it (2 cores).
 #
-#   bench/show_scene_fps.sh [BUILD_DIR] [SECONDS_PER_SCENE]
+#   bench/show_scene_fps.sh [BUILD_DIR] [SECONDS_PER_SCENE] [SHOW_DIR]
 #
-# Needs an X display (xvfb-run -a) and the built show in show/. The loading
+# Needs an X display (xvfb-run -a) and the built show (show/ unless given). The loading
 # phase is read from the player's timing record (GLORBE_TRACE): from the
 # first loading screen to the end of loading.
 set -euo pipefail
@@ -19,9 +19,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
 SPAN="${2:-3}"
+SHOW="$(cd "${3:-$ROOT/show}" && pwd)"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-cp "$ROOT/show/velk.dat" "$ROOT/show/quendar.mp3" "$WORK/"
+cp "$SHOW/velk.dat" "$SHOW/quendar.mp3" "$WORK/"
 cd "$WORK"
 
 # scene, first second shown (each span starts a second in, where the scene is
