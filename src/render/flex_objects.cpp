@@ -4,6 +4,7 @@
 #include "render/flex_objects.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "geometry/intersection.h"
@@ -25,6 +26,12 @@ constexpr float kSpringTestPart = 0.8f;
 // kBlowUpSlack) has blown up: springs that hold it cannot stretch so far.
 constexpr float kBlowUpGrowth = 8.0f;
 constexpr float kBlowUpSlack = 0.001f;
+// A soft collider's faces move in their own body's step, and a face rising
+// a little (a resting body's springs settling) leaves a vertex resting on it
+// just behind it. A vertex up to this part of a face's longest edge behind
+// it still counts as in front, and is put back onto it when it moves on
+// inwards.
+constexpr float kSoftSkin = 0.02f;
 // Box colliders whose side codes share one 64-bit word.
 constexpr size_t kPackedBoxes = 10;
 // A committed move that meets a triangle stops at this part of the way.
@@ -136,7 +143,7 @@ Vec3 unitNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
 // A collider's face as the committed moves meet it, with its unit normal.
 struct ContactFace {
   Vec3 a, b, c, normal;
-  Face corners{};  // the soft collider's vertices
+  float skin = 0;  // how far behind it a vertex still counts as outside
 };
 
 // The faces of the colliders a committed move may meet, collider by
@@ -146,6 +153,8 @@ struct ContactFaces {
   std::vector<ContactFace> faces;
   std::vector<size_t> begin;  // per collider, then the end
   std::vector<Bounds> boxes;  // per collider, its box
+  std::vector<bool> soft;     // per collider, whether it is a soft body
+  std::vector<float> skins;   // per collider, its faces' thickest skin
 };
 
 // Scratch storage kept between calls, so a step allocates nothing.
@@ -222,7 +231,7 @@ void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& 
       lowBits |= uint64_t{1} << (6 * k);
       for (const auto& tri : kBoxTriangles) {
         ContactFace f{corners[static_cast<size_t>(tri[0])], corners[static_cast<size_t>(tri[1])],
-                      corners[static_cast<size_t>(tri[2])], Vec3{}, Face{}};
+                      corners[static_cast<size_t>(tri[2])], Vec3{}};
         f.normal = unitNormal(f.a, f.b, f.c);
         work.boxFaces.push_back(f);
       }
@@ -277,14 +286,18 @@ void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& collider
   out.faces.clear();
   out.begin.clear();
   out.boxes.clear();
+  out.soft.clear();
+  out.skins.clear();
   for (const int32_t c : colliders) {
     const SceneObject& other = scene.objects[static_cast<size_t>(c)];
     out.begin.push_back(out.faces.size());
     out.boxes.push_back(boxBounds(other.boxCorners));
+    out.soft.push_back(!other.collidesAsBox);
+    out.skins.push_back(0);
     if (other.collidesAsBox) {
       for (const auto& tri : kBoxTriangles) {
         ContactFace f{other.boxCorners[static_cast<size_t>(tri[0])], other.boxCorners[static_cast<size_t>(tri[1])],
-                      other.boxCorners[static_cast<size_t>(tri[2])], Vec3{}, Face{}};
+                      other.boxCorners[static_cast<size_t>(tri[2])], Vec3{}};
         f.normal = unitNormal(f.a, f.b, f.c);
         out.faces.push_back(f);
       }
@@ -295,8 +308,12 @@ void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& collider
     for (size_t k = 0; k < faces; ++k) {
       const Face& face = other.faces[k];
       if (face[0] >= vertices || face[1] >= vertices || face[2] >= vertices) continue;
-      ContactFace f{other.vertices[face[0]], other.vertices[face[1]], other.vertices[face[2]], Vec3{}, face};
+      ContactFace f{other.vertices[face[0]], other.vertices[face[1]], other.vertices[face[2]], Vec3{}};
       f.normal = unitNormal(f.a, f.b, f.c);
+      const float longest = std::sqrt(std::max({dot(sub(f.b, f.a), sub(f.b, f.a)), dot(sub(f.c, f.b), sub(f.c, f.b)),
+                                                dot(sub(f.a, f.c), sub(f.a, f.c))}));
+      f.skin = std::isfinite(longest) ? kSoftSkin * longest : 0.0f;
+      out.skins.back() = std::max(out.skins.back(), f.skin);
       out.faces.push_back(f);
     }
   }
@@ -310,32 +327,40 @@ struct Contact {
   bool hit = false;
   Vec3 stop;
   Vec3 normal;
-  size_t collider = 0;  // its place in the colliders' list
-  Face corners{};
 };
 
-Contact firstContact(const ContactFaces& faces, const Vec3& start, const Vec3& end) {
+Contact firstContact(const ContactFaces& faces, const Vec3& start, const Vec3& end, bool boxesOnly = false) {
   Contact contact;
   const float lift = liftFor(start, std::sqrt(dot(sub(end, start), sub(end, start))));
   for (size_t c = 0; c + 1 < faces.begin.size(); ++c) {
-    const Bounds near = padded(faces.boxes[c], lift);
+    if (boxesOnly && faces.soft[c]) continue;
+    const Bounds near = padded(faces.boxes[c], lift + faces.skins[c]);
     if ((outcode(start, near) & outcode(end, near)) != 0) continue;
+    // A box: the first face the move enters. A soft body: of the faces the
+    // move enters, the one the vertex starts least far behind (in front
+    // counts as 0), so that a vertex in a face's skin goes back out through
+    // that face and not through a neighbouring side.
+    float shallowest = 0;
     for (size_t k = faces.begin[c]; k < faces.begin[c + 1]; ++k) {
       const ContactFace& f = faces.faces[k];
       // Only a move from in front of the face's plane (lifted) to behind it
       // can enter it.
-      if (dot(f.normal, sub(end, f.a)) >= 0 || dot(f.normal, sub(start, f.a)) + lift < 0) continue;
-      const Vec3 from = add(start, mul(f.normal, lift));
+      const float height = dot(f.normal, sub(start, f.a));
+      if (dot(f.normal, sub(end, f.a)) >= 0 || height + lift + f.skin < 0) continue;
+      const float depth = std::max(-height, 0.0f);
+      if (contact.hit && depth >= shallowest) continue;
+      // From in front of the face: lifted no further than that.
+      const Vec3 from = add(start, mul(f.normal, lift + depth));
       const Vec3 move = sub(end, from);
       float t = 0;
       if (!segmentEntersTriangle(from, move, f.a, f.b, f.c, t)) continue;
       contact.hit = true;
       contact.stop = add(from, mul(mul(move, t), kContactFraction));
       contact.normal = f.normal;
-      contact.collider = c;
-      contact.corners = f.corners;
-      return contact;
+      shallowest = depth;
+      if (depth == 0) return contact;
     }
+    if (contact.hit) return contact;
   }
   return contact;
 }
@@ -343,9 +368,12 @@ Contact firstContact(const ContactFaces& faces, const Vec3& start, const Vec3& e
 // Commits the proposed move (work.position, work.velocity) into S0: every
 // vertex's move is tested against the colliders; at the first face it
 // enters it stops at kContactFraction of the way there and loses its
-// velocity along the face's normal, scaled by the contact factor. A soft
-// collider's face takes the opposite change of momentum, shared by its
-// three corners (nothing when either body has no mass).
+// velocity along the face's normal, scaled by the contact factor. Another
+// soft body stands still while this one steps (the scene pass steps one
+// body after another, a frame's sub-steps at a time), so its faces are met
+// as fixed faces too, and no velocity is handed to it: handing the face the
+// opposite change lets two bodies resting on each other store velocity
+// neither can act on within the frame, and their energy grows.
 void commitMove(Scene& scene, int32_t index, StepScratch& work) {
   SceneObject& body = scene.objects[static_cast<size_t>(index)];
   FlexState& s0 = body.flexStates[0];
@@ -376,16 +404,12 @@ void commitMove(Scene& scene, int32_t index, StepScratch& work) {
       const Contact contact = firstContact(work.contactFaces, s0.position[i], position);
       if (contact.hit) {
         position = contact.stop;
-        const Vec3 change = mul(contact.normal, -dot(contact.normal, velocity) * factor);
-        velocity = add(velocity, change);
-        SceneObject& other = scene.objects[static_cast<size_t>(work.moveColliders[contact.collider])];
-        FlexState& o0 = other.flexStates[0];
-        if (!other.collidesAsBox && other.flexMass > 0 && body.flexMass > 0) {
-          const Vec3 share = mul(change, -body.flexMass / (3 * other.flexMass));
-          for (uint32_t v : contact.corners) {
-            if (v < other.flexTwins.size()) v = other.flexTwins[v];
-            if (v < o0.velocity.size()) o0.velocity[v] = add(o0.velocity[v], share);
-          }
+        velocity = sub(velocity, mul(contact.normal, dot(contact.normal, velocity) * factor));
+        // Stopped by a soft body's face, the vertex must not end inside a box.
+        const Contact box = firstContact(work.contactFaces, s0.position[i], position, true);
+        if (box.hit) {
+          position = box.stop;
+          velocity = sub(velocity, mul(box.normal, dot(box.normal, velocity) * factor));
         }
       }
     }
