@@ -155,6 +155,7 @@ struct ContactFaces {
   std::vector<Bounds> boxes;  // per collider, its box
   std::vector<bool> soft;     // per collider, whether it is a soft body
   std::vector<float> skins;   // per collider, its faces' thickest skin
+  std::vector<Bounds> near;   // per collider, its box grown by its skin and the largest lift
 };
 
 // Scratch storage kept between calls, so a step allocates nothing.
@@ -282,7 +283,8 @@ void findMoveColliders(const Scene& scene, int32_t index, const Bounds& moved, s
   }
 }
 
-void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& colliders, ContactFaces& out) {
+void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& colliders, float largestLift,
+                        ContactFaces& out) {
   out.faces.clear();
   out.begin.clear();
   out.boxes.clear();
@@ -318,6 +320,8 @@ void gatherContactFaces(const Scene& scene, const std::vector<int32_t>& collider
     }
   }
   out.begin.push_back(out.faces.size());
+  out.near.clear();
+  for (size_t c = 0; c < out.boxes.size(); ++c) out.near.push_back(padded(out.boxes[c], largestLift + out.skins[c]));
 }
 
 // The first face that the move of a vertex enters, and where the vertex
@@ -331,11 +335,11 @@ struct Contact {
 
 Contact firstContact(const ContactFaces& faces, const Vec3& start, const Vec3& end, bool boxesOnly = false) {
   Contact contact;
-  const float lift = liftFor(start, std::sqrt(dot(sub(end, start), sub(end, start))));
+  float lift = -1;  // found when a collider is near
   for (size_t c = 0; c + 1 < faces.begin.size(); ++c) {
     if (boxesOnly && faces.soft[c]) continue;
-    const Bounds near = padded(faces.boxes[c], lift + faces.skins[c]);
-    if ((outcode(start, near) & outcode(end, near)) != 0) continue;
+    if ((outcode(start, faces.near[c]) & outcode(end, faces.near[c])) != 0) continue;
+    if (lift < 0) lift = liftFor(start, std::sqrt(dot(sub(end, start), sub(end, start))));
     // A box: the first face the move enters. A soft body: of the faces the
     // move enters, the one the vertex starts least far behind (in front
     // counts as 0), so that a vertex in a face's skin goes back out through
@@ -394,7 +398,7 @@ void commitMove(Scene& scene, int32_t index, StepScratch& work) {
                                   std::max(std::fabs(moved.lo.z), std::fabs(moved.hi.z))},
                              std::sqrt(dot(extent, extent)));
   findMoveColliders(scene, index, padded(moved, lift), work.moveColliders);
-  gatherContactFaces(scene, work.moveColliders, work.contactFaces);
+  gatherContactFaces(scene, work.moveColliders, lift, work.contactFaces);
 
   const float factor = body.flexContactFactor;
   for (size_t i = 0; i < n; ++i) {
