@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <string_view>
 
@@ -134,6 +135,24 @@ TEST(ModelSource, WeldingKeepsOrIgnoresTheMapping) {
   ASSERT_EQ(m.faces.size(), 1u);
   EXPECT_EQ(m.faceFlags[0], 6);
   EXPECT_EQ(m.vertices.size(), 3u);
+}
+
+TEST(ModelSource, WeldingTakesPositionsBeyondAnyCell) {
+  // An overflowing transform leaves infinite and NaN positions (found by
+  // fuzzing: their cell numbers were converted from NaN); they are welded
+  // among themselves and the finite part keeps its faces.
+  const float inf = std::numeric_limits<float>::infinity();
+  BuiltMesh m;
+  m.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {inf, 0, 0}, {std::nanf(""), 0, 0}, {-inf, 3e38f, 0}};
+  m.mapping.assign(6, {0, 0});
+  m.faces = {{0, 1, 2}, {3, 4, 5}};
+  m.faceFlags = {0, 0};
+  weldMesh(m, 0.0f, false);
+  ASSERT_FALSE(m.faces.empty());
+  EXPECT_EQ(m.faces[0], (std::array<uint32_t, 3>{0, 1, 2}));
+  for (const auto& f : m.faces) {
+    for (const uint32_t v : f) EXPECT_LT(v, m.vertices.size());
+  }
 }
 
 TEST(ModelSource, MistakesAreNamedWithTheirLine) {

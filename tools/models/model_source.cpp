@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -730,7 +731,13 @@ void SourceReader::finish() {
 void weldMesh(BuiltMesh& mesh, float epsilon, bool keepMapping) {
   // Vertices are bucketed on a grid of cell `epsilon`; a vertex merges with
   // an earlier one of its own or a neighbouring cell.
-  const auto cell = [&](float v) { return static_cast<int64_t>(std::floor(static_cast<double>(v) / epsilon)); };
+  // Positions too far out for a cell number (or not numbers at all, after an
+  // overflowing transform) share the outermost cells.
+  const auto cell = [&](float v) {
+    const double q = std::floor(static_cast<double>(v) / epsilon);
+    if (std::isnan(q)) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(std::clamp(q, -9.0e18, 9.0e18));
+  };
   struct Key {
     int64_t x, y, z;
     bool operator<(const Key& o) const { return std::tie(x, y, z) < std::tie(o.x, o.y, o.z); }
