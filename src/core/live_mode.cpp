@@ -178,6 +178,7 @@ bool reloadEverything() {
     conversionErrors = ConversionErrors{};
     freeTextures(textureLedger.names);
     putShowContent(old);
+    returnFreedMemory();
     fail(text);
     return false;
   }
