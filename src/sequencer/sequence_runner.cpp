@@ -226,22 +226,49 @@ const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, i
   return nullptr;
 }
 
-bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer) {
+bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer,
+                 std::vector<const SequenceItem*>* grabbedOnce) {
+  bool any = false;
   for (int32_t layer = std::max(firstLayer, 0); layer <= std::min(lastLayer, kHighestLayer); ++layer) {
     const SequenceTrack* track = playingTrack(script, layer, tick);
     if (track == nullptr) continue;
     for (const SequenceItem& item : track->items) {
       if (findTimelineCommand(item.category, item.command) != TimelineCommand::GlGrab) continue;
-      // A TIMEPOS of 0 grabs nothing (a moment grabbed once has been set to
-      // 0). Without the word the value comes from the items before, so it
-      // counts as a grab.
+      // A TIMEPOS of 0 grabs nothing. Without the word the value comes from
+      // the items before, so it counts as a grab.
       bool grabs = true;
+      float timePos = -1;
       for (const SequenceParam& p : item.params) {
         if (p.name != "TIMEPOS") continue;
-        const float timePos = evaluateParam(p, localTrackTick(*track, tick), track->length);
+        timePos = evaluateParam(p, localTrackTick(*track, tick), track->length);
         grabs = timePos < 0 || timePos > 0;
       }
-      if (grabs) return true;
+      const bool once = timePos > 0 && roundToInt32(static_cast<double>(timePos) * 60.0) <= script.endTick;
+      if (grabs && once && grabbedOnce != nullptr) {
+        if (std::find(grabbedOnce->begin(), grabbedOnce->end(), &item) != grabbedOnce->end()) continue;
+        grabbedOnce->push_back(&item);
+      }
+      any = any || grabs;
+    }
+  }
+  return any;
+}
+
+bool momentClearsColour(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer) {
+  for (int32_t layer = std::max(firstLayer, 0); layer <= std::min(lastLayer, kHighestLayer); ++layer) {
+    const SequenceTrack* track = playingTrack(script, layer, tick);
+    if (track == nullptr) continue;
+    for (const SequenceItem& item : track->items) {
+      if (findTimelineCommand(item.category, item.command) != TimelineCommand::GlState) continue;
+      const SequenceParam* name = nullptr;
+      const SequenceParam* value = nullptr;
+      for (const SequenceParam& p : item.params) {
+        if (p.name == "NAME") name = &p;
+        if (p.name == "VALUE") value = &p;
+      }
+      if (name == nullptr || value == nullptr || name->text != "CLEAR") return false;
+      const float v = evaluateParam(*value, localTrackTick(*track, tick), track->length);
+      return (roundToInt32(v) & 1) != 0;
     }
   }
   return false;

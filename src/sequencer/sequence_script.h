@@ -83,8 +83,17 @@ void runSequence(SequenceScript& script, int32_t tick, int32_t previousTick, boo
 const SequenceTrack* playingTrack(const SequenceScript& script, int32_t layer, int32_t tick);
 
 // Whether the moment `tick` of layers firstLayer..lastLayer runs a GL GRAB,
-// the one command that copies what was drawn into a texture.
-bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer);
+// the one command that copies what was drawn into a texture. A grab of
+// another moment is run once (its TIMEPOS then becomes 0): with `grabbedOnce`
+// given, such a grab counts the first time it is met and is noted there.
+bool momentGrabs(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer,
+                 std::vector<const SequenceItem*>* grabbedOnce = nullptr);
+
+// Whether the moment `tick` of layers firstLayer..lastLayer starts its
+// picture afresh: its first GL STATE item clears the colour buffer, with
+// both its NAME and VALUE given. False when that is not certain, for then
+// the picture may build on the frame before.
+bool momentClearsColour(const SequenceScript& script, int32_t tick, int32_t firstLayer, int32_t lastLayer);
 
 // A parameter's value at a track's local tick, clamped to its range.
 float evaluateParam(const SequenceParam& param, int32_t localTick, int32_t trackLength);

@@ -230,18 +230,35 @@ int renderShow(const cli::Invocation& call) {
   // A --frame-at picture depends on the frames before it through the tables
   // (the timeline's changes, particles, soft bodies, move lists, the random
   // source), which every frame runs, and through pixels only where a frame
-  // grabs the screen into a texture, or where a halo reads the depth of the
-  // frame (its fade forgets within two seconds). Frames before the last few
-  // seconds that grab nothing therefore run with every pixel cut away by
-  // the scissor box and are not shown: the same state, little of the cost.
-  const int64_t drawFrom = options.output == CaptureOutput::FrameAt && !options.exact
-                               ? wanted - static_cast<int64_t>(kFrameAtWarmUpSeconds * options.fps)
-                               : 0;
+  // grabs the screen into a texture, where a frame does not clear and so
+  // builds on the one before, or where a halo reads the depth of the frame
+  // (its fade forgets within two seconds). The frames none of that reaches
+  // run with every pixel cut away by the scissor box and are not shown: the
+  // same state, little of the cost.
+  std::vector<bool> drawn;
+  if (options.output == CaptureOutput::FrameAt && !options.exact) {
+    std::vector<bool> grabs(static_cast<size_t>(frames)), clears(static_cast<size_t>(frames));
+    std::vector<const SequenceItem*> grabbedOnce;
+    for (int64_t n = 0; n < frames; ++n) {
+      const int32_t tick = captureTick(startTick, n, options.fps);
+      grabs[static_cast<size_t>(n)] = momentGrabs(sequencer.script, tick, 0, 15, &grabbedOnce);
+      clears[static_cast<size_t>(n)] = momentClearsColour(sequencer.script, tick, 0, 15);
+    }
+    drawn.assign(static_cast<size_t>(frames), false);
+    const int64_t warmFrom = wanted - static_cast<int64_t>(kFrameAtWarmUpSeconds * options.fps);
+    bool nextNeedsThis = false;  // the next frame is drawn and takes this one's pixels
+    for (int64_t n = frames - 1; n >= 0; --n) {
+      const size_t i = static_cast<size_t>(n);
+      drawn[i] = n >= warmFrom || grabs[i] || nextNeedsThis;
+      // A grab may read the screen before the frame clears it.
+      nextNeedsThis = drawn[i] && (grabs[i] || !clears[i]);
+    }
+  }
   int64_t undrawn = 0;
   for (int64_t n = 0; n < frames; ++n) {
     core.clock.previousTick = core.clock.currentTick;
     core.clock.currentTick = captureTick(startTick, n, options.fps);
-    const bool draw = n >= drawFrom || momentGrabs(sequencer.script, core.clock.currentTick, 0, 15);
+    const bool draw = drawn.empty() || drawn[static_cast<size_t>(n)];
     if (!draw) {
       glEnable(GL_SCISSOR_TEST);
       glScissor(0, 0, 0, 0);
