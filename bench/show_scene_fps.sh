@@ -44,7 +44,7 @@ scenes=(
   "outro (2D)          133"
 )
 cpu() {  # FROM TO: user + system seconds of a render from FROM to the frame at TO
-  /usr/bin/time -f "%U %S" -o cpu "$BUILD/glorbe-render" --size 800x600 --fps 60 --from "$1" --frame-at "$2" frame.png \
+  /usr/bin/time -f "%U %S" -o cpu "$BUILD/glorbe-render" --size 800x600 --fps 60 --from "$1" --frame-at "$2" --exact frame.png \
     2>progress >/dev/null
   awk '{ print $1 + $2 }' cpu
 }
