@@ -735,8 +735,9 @@ void weldMesh(BuiltMesh& mesh, float epsilon, bool keepMapping) {
   // overflowing transform) share the outermost cells.
   const auto cell = [&](float v) {
     const double q = std::floor(static_cast<double>(v) / epsilon);
-    if (std::isnan(q)) return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(std::clamp(q, -9.0e18, 9.0e18));
+    // (with room for the neighbouring cells' numbers either side)
+    if (std::isnan(q)) return int64_t{1} << 62;
+    return static_cast<int64_t>(std::clamp(q, -4.0e18, 4.0e18));
   };
   struct Key {
     int64_t x, y, z;
