@@ -16,19 +16,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tools::TimelineSource source;
   tools::SourceMessages messages;
   if (!tools::parseTimelineSource(text, "fuzz.timeline", source, messages)) {
-    if (messages.errors.empty()) __builtin_trap();
+    if (messages.errors.empty()) fuzz::fail("the source was refused without a message");
     return 0;
   }
   const std::string bytes = tools::encodeTimeline(source);
   if (bytes.size() > static_cast<size_t>(kLoadBufferSize)) return 0;  // the tool refuses to write it
   const std::string name = fuzz::writeInput("scripts/greetz.sqp", bytes);
   SequenceScript script;
-  if (!loadSequenceScript(name, script)) __builtin_trap();
-  if (script.tracks.size() != source.tracks.size()) __builtin_trap();
+  if (!loadSequenceScript(name, script)) fuzz::fail("the compiled timeline does not load");
+  if (script.tracks.size() != source.tracks.size()) fuzz::fail("the compiled timeline has another number of tracks");
   for (size_t t = 0; t < source.tracks.size(); ++t) {
-    if (script.tracks[t].items.size() != source.tracks[t].items.size()) __builtin_trap();
+    if (script.tracks[t].items.size() != source.tracks[t].items.size()) {
+      fuzz::fail("track " + std::to_string(t) + " came back with another number of items");
+    }
     for (size_t i = 0; i < source.tracks[t].items.size(); ++i) {
-      if (script.tracks[t].items[i].params.size() != source.tracks[t].items[i].params.size()) __builtin_trap();
+      if (script.tracks[t].items[i].params.size() != source.tracks[t].items[i].params.size()) {
+        fuzz::fail("track " + std::to_string(t) + " item " + std::to_string(i) + " came back with other parameters");
+      }
     }
   }
   return 0;

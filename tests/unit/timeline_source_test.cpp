@@ -148,6 +148,9 @@ TEST_F(TimelineSourceTest, ErrorsNameTheLineAndTheFault) {
   EXPECT_EQ(first(head + "start 1e9\n"), "bad.timeline:2: error: start 1e+09 s lies beyond the ticks a timeline can hold");
   EXPECT_EQ(first(head + "start nan\n"), "bad.timeline:2: error: \"nan\" is not a number (start)");
   EXPECT_EQ(first(head + "name \"open\n"), "bad.timeline:2: error: the text has no closing \"");
+  // The compiled file ends its texts with a carriage return: one inside a
+  // track's name lost the track's items (found by fuzzing).
+  EXPECT_EQ(first(head + "track \"a\rb\"\nlength 1\n"), "bad.timeline:2: error: a text may not hold a carriage return");
   // A NUL byte (a picture given as the source) is refused, not looped over.
   EXPECT_EQ(first(head + std::string("name x\0y\n", 9)),
             "bad.timeline:2: error: the line holds a NUL byte: the source is not a text file");

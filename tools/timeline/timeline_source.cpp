@@ -72,6 +72,10 @@ bool tokenize(const std::string& line, std::vector<Token>& tokens, std::string& 
           closed = true;
           ++i;
           break;
+        } else if (line[i] == '\r') {
+          // The compiled file ends each of its texts with a carriage return.
+          error = "a text may not hold a carriage return";
+          return false;
         } else {
           text += line[i++];
         }
