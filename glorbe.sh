@@ -80,7 +80,7 @@ fuzz() {
   configure_fuzz_build
   cmake --build "$FUZZ_BUILD" -j "$JOBS" --target fuzz_all
   local time=(--seconds "${GLORBE_FUZZ_SECONDS:-30}")
-  # --ci: the repeatable run (fixed seed and input counts, fuzz/ci-runs.txt)
+  # --ci: the bounded run CI makes (seed 1, input counts from fuzz/ci-runs.txt)
   if [ "${1:-}" = "--ci" ] && [ -z "${GLORBE_FUZZ_SECONDS:-}" ]; then time=(); fi
   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
     "$ROOT/fuzz/run.sh" "$FUZZ_BUILD" "${time[@]}" "$@"

@@ -8,7 +8,7 @@
 # BUILD/fuzz-corpus/NAME, uses fuzz/dict/NAME.dict when there is one, and
 # runs for N seconds (default 45), N inputs, or whichever ends first when
 # both are given. Inputs are at most 4096 bytes unless the target's source
-# says otherwise. --ci: the repeatable run CI makes, seed 1, each target's
+# says otherwise. --ci: the bounded run CI makes, seed 1, each target's
 # input count from fuzz/ci-runs.txt, at most 120 s, from the seeds alone.
 # Findings are written to BUILD/fuzz-findings/NAME/ (crash-*, timeout-*,
 # leak-*, oom-*). Exit code 1 when any target found something, 2 for bad
@@ -58,9 +58,8 @@ for name in "${TARGETS[@]}"; do
   findings="$BUILD/fuzz-findings/$name"
   runs="$RUNS" seconds="$SECONDS_EACH" seed="$SEED"
   if [ -n "$CI_MODE" ]; then
-    # The same inputs in the same order on every machine: a fixed seed, a
-    # fixed count, an empty corpus. A slower machine that reaches the time
-    # limit first has run a prefix of the same sequence.
+    # A bounded run that starts alike everywhere: a fixed seed, a fixed
+    # count, an empty corpus.
     corpus="$BUILD/fuzz-corpus-ci/$name"
     rm -rf "$corpus"
     runs="$(awk -v n="$name" '$1 == n { print $2 }' "$ROOT/fuzz/ci-runs.txt")"
