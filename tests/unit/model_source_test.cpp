@@ -172,6 +172,8 @@ TEST(ModelSource, MistakesAreNamedWithTheirLine) {
       {"mesh A\n  extrude 1  0 0  2 2  2 0  0 2\n", "test.model:2: extrude: the outline crosses itself"},
       {"camera C\n  lens 0\n", "test.model:2: lens: millimetres above 0"},
       {"mesh A\n  heightfield 10 10 300 300 1 1\n", "test.model:1: A: 90601 vertices and 180000 faces"},
+      // a seed beyond any integer (found by fuzzing: converted without a check)
+      {"mesh A\n  heightfield 1 1 2 2 1 2e19\n", "test.model:2: heightfield: SEED is a whole number from 0 to 4294967295"},
       {"mesh A\n  torus 1 0.5 4096 4096\n", "test.model:2: \"torus\" would take A past 262140 vertices"},
       // a shape word with no numbers at all (found by fuzzing: the count check read past them)
       {"mesh A\n  lathe\n", "test.model:2: \"lathe\" needs more numbers"},

@@ -524,8 +524,11 @@ void SourceReader::primitive(const std::string& word) {
     if (words_.size() > 7 && (!number(words_[7], octaves) || octaves < 1 || octaves > 12 || octaves != std::floor(octaves))) {
       return error("heightfield: OCTAVES is a whole number from 1 to 12");
     }
+    if (!(v[5] >= 0 && v[5] <= 4294967295.0) || v[5] != std::floor(v[5])) {
+      return error("heightfield: SEED is a whole number from 0 to 4294967295");
+    }
     const int columns = static_cast<int>(v[2]), rows = static_cast<int>(v[3]);
-    const auto seed = static_cast<uint32_t>(static_cast<int64_t>(v[5]));
+    const auto seed = static_cast<uint32_t>(v[5]);
     b.grid(columns, rows, [&](int i, int j) -> std::array<double, 5> {
       const double u = double(i) / columns, w = double(j) / rows;
       return {(u - 0.5) * v[0], (w - 0.5) * v[1], v[4] * valueNoise(seed, u, w, static_cast<int>(octaves)), u, w};
