@@ -16,6 +16,7 @@ mesh PARTS
   box 1 1 1
   reset
   sphere 1 6 3
+  geosphere 0.5 2
   torus 1 0.2 6 4
   cylinder 0.5 1 6 capped
   knot 2 3 1 0.4 0.2 12 4

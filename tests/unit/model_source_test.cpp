@@ -55,6 +55,7 @@ TEST(ModelSource, ClosedPrimitivesFaceOutwardAndHoldTheirVolume) {
   } cases[] = {
       {"box 2 3 4", 24, 1e-6},
       {"sphere 1.5 48 24", 4.0 / 3 * pi * 1.5 * 1.5 * 1.5, 0.01},
+      {"geosphere 1.5 8", 4.0 / 3 * pi * 1.5 * 1.5 * 1.5, 0.01},
       {"torus 2 0.5 64 24", 2 * pi * pi * 2 * 0.25, 0.02},
       {"cylinder 1 3 64 capped", pi * 3, 0.01},
       {"extrude 2  0 0  2 0  2 2  1 1  0 2", 2 * 3, 1e-6},  // a notched square, clockwise or not
@@ -137,6 +138,28 @@ TEST(ModelSource, WeldingKeepsOrIgnoresTheMapping) {
   EXPECT_EQ(m.vertices.size(), 3u);
 }
 
+// The geodesic sphere's welded vertex count is 10 n^2 + 2 for frequency n;
+// plain weld keeps the seam (and the poles' corners) apart, and a face
+// across the seam maps its corners on one side of it.
+TEST(ModelSource, GeosphereWeldsToTenNSquaredPlusTwoAndMapsAcrossTheSeam) {
+  const ModelSource s = parseOk(
+      "mesh A\n  geosphere 2 1\n  weld positions\n"
+      "mesh B\n  geosphere 2 4\n  weld positions\n"
+      "mesh C\n  geosphere 2 4\n  weld\n");
+  EXPECT_EQ(s.objects[0].mesh.vertices.size(), 12u);
+  EXPECT_EQ(s.objects[0].mesh.faces.size(), 20u);
+  EXPECT_EQ(s.objects[1].mesh.vertices.size(), 162u);
+  EXPECT_EQ(s.objects[1].mesh.faces.size(), 320u);
+  EXPECT_GT(s.objects[2].mesh.vertices.size(), 162u);
+  for (const Vec3& p : s.objects[1].mesh.vertices) EXPECT_NEAR(std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z), 2.0, 1e-5);
+  const BuiltMesh& c = s.objects[2].mesh;
+  for (const auto& f : c.faces) {
+    const float lo = std::min({c.mapping[f[0]][0], c.mapping[f[1]][0], c.mapping[f[2]][0]});
+    const float hi = std::max({c.mapping[f[0]][0], c.mapping[f[1]][0], c.mapping[f[2]][0]});
+    EXPECT_LT(hi - lo, 0.5f) << "a face spans the texture the long way round";
+  }
+}
+
 TEST(ModelSource, WeldingTakesPositionsBeyondAnyCell) {
   // An overflowing transform leaves infinite and NaN positions (found by
   // fuzzing: their cell numbers were converted from NaN); they are welded
@@ -174,6 +197,8 @@ TEST(ModelSource, MistakesAreNamedWithTheirLine) {
       {"mesh A\n  heightfield 10 10 300 300 1 1\n", "test.model:1: A: 90601 vertices and 180000 faces"},
       // a seed beyond any integer (found by fuzzing: converted without a check)
       {"mesh A\n  heightfield 1 1 2 2 1 2e19\n", "test.model:2: heightfield: SEED is a whole number from 0 to 4294967295"},
+      {"mesh A\n  geosphere 1 65\n", "test.model:2: geosphere: FREQUENCY is a whole number from 1 to 64"},
+      {"mesh A\n  geosphere 1 0\n", "test.model:2: \"geosphere\": a whole number from 1"},
       {"mesh A\n  torus 1 0.5 4096 4096\n", "test.model:2: \"torus\" would take A past 262140 vertices"},
       // a shape word with no numbers at all (found by fuzzing: the count check read past them)
       {"mesh A\n  lathe\n", "test.model:2: \"lathe\" needs more numbers"},

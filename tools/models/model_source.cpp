@@ -150,6 +150,89 @@ void buildSphere(MeshBuilder& b, double radius, int slices, int stacks) {
   });
 }
 
+// An icosahedron whose faces are cut into frequency x frequency triangles,
+// every point pushed out onto the sphere: triangles of nearly one size
+// everywhere, no crowded poles. Each face has its own corners (flat until
+// welded); a face across the mapping's seam maps its corners on one side
+// of it, and a pole corner takes the u of the face's other corners.
+bool buildGeosphere(MeshBuilder& b, double radius, int frequency) {
+  const size_t faces = 20 * static_cast<size_t>(frequency) * static_cast<size_t>(frequency);
+  if (b.mesh.vertices.size() + 3 * faces > kMaxBuiltVertices) return false;
+  // The icosahedron's corners: a pole at each end of the z axis and two
+  // rings of five between them.
+  std::array<std::array<double, 3>, 12> corner{};
+  corner[0] = {0, 0, -1};
+  corner[11] = {0, 0, 1};
+  const double ringZ = 1 / std::sqrt(5.0), ringR = 2 / std::sqrt(5.0);
+  for (int k = 0; k < 5; ++k) {
+    const double low = kTau * k / 5, high = kTau * (k + 0.5) / 5;
+    corner[1 + k] = {ringR * std::cos(low), ringR * std::sin(low), -ringZ};
+    corner[6 + k] = {ringR * std::cos(high), ringR * std::sin(high), ringZ};
+  }
+  std::vector<std::array<int, 3>> ico;
+  for (int k = 0; k < 5; ++k) {
+    const int l0 = 1 + k, l1 = 1 + (k + 1) % 5, h0 = 6 + k, h1 = 6 + (k + 1) % 5;
+    ico.push_back({0, l1, l0});
+    ico.push_back({l0, l1, h0});
+    ico.push_back({h0, l1, h1});
+    ico.push_back({h0, h1, 11});
+  }
+  const auto point = [&](const std::array<int, 3>& f, int i, int j) {
+    // i steps from corner 0 towards corner 1, j towards corner 2.
+    std::array<double, 3> p{};
+    for (int a = 0; a < 3; ++a) {
+      p[static_cast<size_t>(a)] = corner[static_cast<size_t>(f[0])][static_cast<size_t>(a)] +
+                                  (corner[static_cast<size_t>(f[1])][static_cast<size_t>(a)] -
+                                   corner[static_cast<size_t>(f[0])][static_cast<size_t>(a)]) * i / frequency +
+                                  (corner[static_cast<size_t>(f[2])][static_cast<size_t>(a)] -
+                                   corner[static_cast<size_t>(f[0])][static_cast<size_t>(a)]) * j / frequency;
+    }
+    const double length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    for (double& x : p) x /= length;
+    return p;
+  };
+  const auto triangle = [&](const std::array<double, 3>& p, const std::array<double, 3>& q,
+                            const std::array<double, 3>& r) {
+    const std::array<double, 3>* at[3] = {&p, &q, &r};
+    double u[3], v[3];
+    bool pole[3];
+    for (int k = 0; k < 3; ++k) {
+      const auto& c = *at[k];
+      pole[k] = c[0] == 0 && c[1] == 0;
+      u[k] = pole[k] ? 0 : std::atan2(c[1], c[0]) / kTau + (c[1] < 0 ? 1 : 0);
+      v[k] = std::acos(std::clamp(-c[2], -1.0, 1.0)) / (kTau / 2);
+    }
+    // Across the seam: the corners near u = 0 move on past 1.
+    double lo = 1, hi = 0;
+    for (int k = 0; k < 3; ++k) {
+      if (!pole[k]) lo = std::min(lo, u[k]), hi = std::max(hi, u[k]);
+    }
+    for (int k = 0; k < 3; ++k) {
+      if (!pole[k] && hi - lo > 0.5 && u[k] < 0.5) u[k] += 1;
+    }
+    double sum = 0;
+    int others = 0;
+    for (int k = 0; k < 3; ++k) {
+      if (!pole[k]) sum += u[k], ++others;
+    }
+    uint32_t index[3];
+    for (int k = 0; k < 3; ++k) {
+      const auto& c = *at[k];
+      index[k] = b.vertex(radius * c[0], radius * c[1], radius * c[2], pole[k] && others > 0 ? sum / others : u[k], v[k]);
+    }
+    b.face(index[0], index[1], index[2]);
+  };
+  for (const auto& f : ico) {
+    for (int j = 0; j < frequency; ++j) {
+      for (int i = 0; i + j < frequency; ++i) {
+        triangle(point(f, i, j), point(f, i + 1, j), point(f, i, j + 1));
+        if (i + j + 1 < frequency) triangle(point(f, i + 1, j), point(f, i + 1, j + 1), point(f, i, j + 1));
+      }
+    }
+  }
+  return true;
+}
+
 void buildTorus(MeshBuilder& b, double major, double minor, int segments, int sides) {
   b.grid(segments, sides, [&](int i, int j) -> std::array<double, 5> {
     const double theta = kTau * i / segments, phi = kTau * j / sides;
@@ -492,6 +575,10 @@ void SourceReader::primitive(const std::string& word) {
   } else if (word == "sphere") {
     if (!numbers(1, 3, v) || !counts(v, {1}, 3) || !counts(v, {2}, 2)) return;
     buildSphere(b, v[0], static_cast<int>(v[1]), static_cast<int>(v[2]));
+  } else if (word == "geosphere") {
+    if (!numbers(1, 2, v) || !counts(v, {1}, 1)) return;
+    if (v[1] > 64) return error("geosphere: FREQUENCY is a whole number from 1 to 64");
+    b.tooBig = !buildGeosphere(b, v[0], static_cast<int>(v[1]));
   } else if (word == "torus") {
     if (!numbers(1, 4, v) || !counts(v, {2, 3}, 3)) return;
     buildTorus(b, v[0], v[1], static_cast<int>(v[2]), static_cast<int>(v[3]));
