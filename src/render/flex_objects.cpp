@@ -67,6 +67,17 @@ struct Bounds {
   Vec3 lo, hi;
 };
 
+// The box round n points (an empty one when n is 0).
+Bounds pointBounds(const Vec3* __restrict points, size_t n) {
+  Bounds b{Vec3{kBoxStart, kBoxStart, kBoxStart}, Vec3{-kBoxStart, -kBoxStart, -kBoxStart}};
+  for (size_t i = 0; i < n; ++i) {
+    const Vec3& p = points[i];
+    b.lo = Vec3{std::min(b.lo.x, p.x), std::min(b.lo.y, p.y), std::min(b.lo.z, p.z)};
+    b.hi = Vec3{std::max(b.hi.x, p.x), std::max(b.hi.y, p.y), std::max(b.hi.z, p.z)};
+  }
+  return b;
+}
+
 // A box from its corners 0 (the minimum) and 7 (the maximum).
 Bounds boxBounds(const BoxCorners& corners) { return Bounds{corners[0], corners[7]}; }
 
@@ -184,27 +195,30 @@ void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& 
   const size_t n = state.position.size();
   const Vec3 weight = mul(body.flexGravity, body.flexMass);
   const float drag = body.flexDrag;
-  Bounds reach{Vec3{kBoxStart, kBoxStart, kBoxStart}, Vec3{-kBoxStart, -kBoxStart, -kBoxStart}};
-  for (size_t i = 0; i < n; ++i) {
-    state.force[i] = sub(weight, mul(state.velocity[i], drag));
-    const Vec3& p = state.position[i];
-    reach.lo = Vec3{std::min(reach.lo.x, p.x), std::min(reach.lo.y, p.y), std::min(reach.lo.z, p.z)};
-    reach.hi = Vec3{std::max(reach.hi.x, p.x), std::max(reach.hi.y, p.y), std::max(reach.hi.z, p.z)};
-  }
+  for (size_t i = 0; i < n; ++i) state.force[i] = sub(weight, mul(state.velocity[i], drag));
 
   const float ks = body.flexStiffness;
   const float kd = body.flexDamping;
   const size_t springs = body.flexSprings.size();
-  for (size_t k = 0; k < springs; ++k) {
-    const uint32_t i = body.flexSprings[k][0];
-    const uint32_t j = body.flexSprings[k][1];
-    const Vec3 d = sub(state.position[i], state.position[j]);
-    const float length = std::sqrt(dot(d, d));
-    if (!(length > 0)) continue;
-    const float pull = (ks * (length - body.flexRestLengths[k]) + kd * dot(d, sub(state.velocity[i], state.velocity[j]))) / length;
-    const Vec3 f = mul(d, pull);
-    state.force[i] = sub(state.force[i], f);
-    state.force[j] = add(state.force[j], f);
+  {
+    // The arrays do not overlap: with that said, the loop keeps its
+    // pointers and the springs' values in registers.
+    const std::array<uint32_t, 2>* __restrict pairs = body.flexSprings.data();
+    const float* __restrict rest = body.flexRestLengths.data();
+    const Vec3* __restrict position = state.position.data();
+    const Vec3* __restrict velocity = state.velocity.data();
+    Vec3* __restrict force = state.force.data();
+    for (size_t k = 0; k < springs; ++k) {
+      const uint32_t i = pairs[k][0];
+      const uint32_t j = pairs[k][1];
+      const Vec3 d = sub(position[i], position[j]);
+      const float length = std::sqrt(dot(d, d));
+      if (!(length > 0)) continue;
+      const float pull = (ks * (length - rest[k]) + kd * dot(d, sub(velocity[i], velocity[j]))) / length;
+      const Vec3 f = mul(d, pull);
+      force[i] = sub(force[i], f);
+      force[j] = add(force[j], f);
+    }
   }
 
   // Springs that pass through a box collider's face: each end loses the part
@@ -216,9 +230,15 @@ void evaluateForces(Scene& scene, int32_t index, FlexState& state, StepScratch& 
   // Only boxes that the state's own box reaches can have springs through
   // their faces.
   work.boxes.clear();
-  for (const int32_t c : work.colliders) {
-    const SceneObject& other = scene.objects[static_cast<size_t>(c)];
-    if (other.collidesAsBox && overlap(reach, boxBounds(other.boxCorners))) work.boxes.push_back(c);
+  const bool anyBox = std::any_of(work.colliders.begin(), work.colliders.end(), [&](int32_t c) {
+    return scene.objects[static_cast<size_t>(c)].collidesAsBox;
+  });
+  if (anyBox) {
+    const Bounds reach = pointBounds(state.position.data(), n);
+    for (const int32_t c : work.colliders) {
+      const SceneObject& other = scene.objects[static_cast<size_t>(c)];
+      if (other.collidesAsBox && overlap(reach, boxBounds(other.boxCorners))) work.boxes.push_back(c);
+    }
   }
   for (size_t first = 0; first < work.boxes.size(); first += kPackedBoxes) {
     const size_t count = std::min(kPackedBoxes, work.boxes.size() - first);
@@ -402,6 +422,8 @@ void commitMove(Scene& scene, int32_t index, StepScratch& work) {
 
   const float factor = body.flexContactFactor;
   for (size_t i = 0; i < n; ++i) {
+    // A twin takes its vertex's move below: its own is not tested.
+    if (body.flexTwins[i] != i) continue;
     Vec3 position = work.position[i];
     Vec3 velocity = work.velocity[i];
     if (!work.moveColliders.empty()) {
