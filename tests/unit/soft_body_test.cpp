@@ -8,6 +8,7 @@
 
 #include "geometry/flex_setup.h"
 #include "gl/test_meshes.h"
+#include "models/model_source.h"
 #include "render/flex_objects.h"
 #include "scripts/scene_finishing.h"
 
@@ -392,6 +393,74 @@ TEST(SoftBodyContact, SoftBodyStacksOnAnotherAndGainsNoEnergy) {
     for (const Vec3& v : scene.objects[static_cast<size_t>(i)].flexStates[0].velocity) EXPECT_LT(vec3Length(v), 0.05f);
   }
   EXPECT_GT(lowestZ(scene.objects[static_cast<size_t>(upper)]), 0.99f) << "on top of the lower cube";
+}
+
+// A geodesic ball from the model builder, welded, placed at `centre`.
+int32_t addGeodesicBall(Scene& scene, const std::string& name, Vec3 centre, float radius, int frequency) {
+  tools::ModelSource source;
+  tools::ModelMessages messages;
+  const std::string text = "mesh " + name + "\n  translate " + std::to_string(centre.x) + " " + std::to_string(centre.y) +
+                           " " + std::to_string(centre.z) + "\n  geosphere " + std::to_string(radius) + " " +
+                           std::to_string(frequency) + "\n  weld positions\n";
+  EXPECT_TRUE(tools::parseModelSource(text, "ball.model", source, messages));
+  const int32_t index = addEmptyObject(scene, name);
+  SceneObject& o = scene.objects[static_cast<size_t>(index)];
+  o.vertices = source.objects.at(0).mesh.vertices;
+  for (const auto& f : source.objects[0].mesh.faces) o.faces.push_back(Face{f[0], f[1], f[2]});
+  testing::finishTestMesh(o);
+  return index;
+}
+
+double enclosedVolume(const SceneObject& o) {
+  double v = 0;
+  for (const Face& f : o.faces) {
+    const Vec3 &a = o.vertices[f[0]], &b = o.vertices[f[1]], &c = o.vertices[f[2]];
+    v += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+          double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
+  }
+  return v;
+}
+
+TEST(SoftBodyShape, CoarseBallsLandOnABoxAndOnEachOtherKeepTheirShapeAndComeToRest) {
+  // The bundled show's jelly balls: springs along the edges only hold a
+  // shell round by its facets' angles, so the balls are coarse geodesic
+  // spheres with stiff, damped springs (a fine sphere with soft springs
+  // folded flat on landing, and a dent once made stayed). One ball drops
+  // onto a floor, a second onto the first and rolls off it; at 60 frames a
+  // second (1 tick a frame) and at 10 or fewer (6 ticks). Within 12 seconds
+  // both have stopped bouncing.
+  const Body jelly{.ks = 1200, .kd = 8, .contact = 0.1f, .mass = 1, .drag = 0.15f, .gravity = {0, 0, -0.06f}};
+  for (const int ticks : {1, 6}) {
+    Scene scene;
+    testing::addTestBox(scene, "FLOOR", Vec3{-7, -7, -0.5f}, Vec3{7, 7, 0});
+    const int32_t lower = addGeodesicBall(scene, "LOWER", Vec3{0, 0, 1.0f}, 0.9f, 2);
+    const int32_t upper = addGeodesicBall(scene, "UPPER", Vec3{-0.3f, 0.2f, 2.9f}, 0.8f, 2);
+    double rest[2];
+    for (const int32_t i : {lower, upper}) {
+      makeSoft(scene, i, jelly);
+      rest[i == upper] = enclosedVolume(scene.objects[static_cast<size_t>(i)]);
+    }
+    const int frames = 720 / ticks;
+    float upperLowest = 10;
+    for (int frame = 0; frame < frames; ++frame) {
+      for (const int32_t i : {lower, upper}) {
+        stepFlexObject(scene, i, 25, static_cast<float>(ticks) * 0.004f, 2);
+        const SceneObject& o = scene.objects[static_cast<size_t>(i)];
+        ASSERT_FALSE(o.flexFrozen) << o.name << ", " << ticks << " ticks a frame";
+        ASSERT_GE(lowestZ(o), -1e-6f) << o.name << ", frame " << frame;
+        ASSERT_GT(enclosedVolume(o), 0.95 * rest[i == upper]) << o.name << ", frame " << frame << ", " << ticks << " ticks";
+      }
+      upperLowest = std::min(upperLowest, lowestZ(scene.objects[static_cast<size_t>(upper)]));
+    }
+    EXPECT_LT(upperLowest, 0.01f) << "the upper ball rolled off to the floor";
+    for (const int32_t i : {lower, upper}) {
+      const SceneObject& o = scene.objects[static_cast<size_t>(i)];
+      EXPECT_LT(lowestZ(o), 0.01f) << o.name << " rests on the floor";
+      double meanSpeed = 0;
+      for (const Vec3& v : o.flexStates[0].velocity) meanSpeed += vec3Length(v) / static_cast<double>(o.vertexCount);
+      EXPECT_LT(meanSpeed, 0.01) << o.name << " has come to rest, " << ticks << " ticks a frame";
+    }
+  }
 }
 
 TEST(SoftBodyContact, BroadPhaseFindsOverlappingBoxesOnly) {
