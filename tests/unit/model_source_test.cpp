@@ -15,6 +15,7 @@
 #include "models/lib3ds_compare.h"
 #include "models/model_source.h"
 #include "models/model_writer.h"
+#include "unit/mesh_volume.h"
 #include "unit/test_files.h"
 
 namespace glorbe {
@@ -35,16 +36,7 @@ ModelSource parseOk(const std::string& text) {
   return source;
 }
 
-// The volume a closed mesh encloses, positive when its faces look outward.
-double volume(const BuiltMesh& m) {
-  double v = 0;
-  for (const auto& f : m.faces) {
-    const Vec3 &a = m.vertices[f[0]], &b = m.vertices[f[1]], &c = m.vertices[f[2]];
-    v += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-          double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
-  }
-  return v;
-}
+double volume(const BuiltMesh& m) { return testing::enclosedVolume(m.vertices, m.faces); }
 
 TEST(ModelSource, ClosedPrimitivesFaceOutwardAndHoldTheirVolume) {
   const double pi = 3.141592653589793;

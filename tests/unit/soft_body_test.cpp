@@ -11,6 +11,7 @@
 #include "models/model_source.h"
 #include "render/flex_objects.h"
 #include "scripts/scene_finishing.h"
+#include "unit/mesh_volume.h"
 
 namespace glorbe {
 namespace {
@@ -411,15 +412,7 @@ int32_t addGeodesicBall(Scene& scene, const std::string& name, Vec3 centre, floa
   return index;
 }
 
-double enclosedVolume(const SceneObject& o) {
-  double v = 0;
-  for (const Face& f : o.faces) {
-    const Vec3 &a = o.vertices[f[0]], &b = o.vertices[f[1]], &c = o.vertices[f[2]];
-    v += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-          double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
-  }
-  return v;
-}
+double enclosedVolume(const SceneObject& o) { return testing::enclosedVolume(o.vertices, o.faces); }
 
 TEST(SoftBodyShape, CoarseBallsLandOnABoxAndOnEachOtherKeepTheirShapeAndComeToRest) {
   // The bundled show's jelly balls: springs along the edges only hold a
