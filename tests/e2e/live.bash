@@ -81,3 +81,38 @@ live_end() {
   kill "$PID" 2>/dev/null
   wait "$PID"
 }
+
+# Shows that a live test edits while it plays (used outside the session,
+# where lib.bash is sourced, and by its functions exported into it):
+
+# live_show_folder: 40 seconds of music in $WORK/show, the folder the player
+# reads; the archive's files are staged in $WORK/files, as the build stages
+# them.
+live_show_folder() {
+  make_music 40
+  mkdir -p "$WORK/files/scripts" "$WORK/show"
+  mv "$WORK/quendar.mp3" "$WORK/show/"
+}
+
+# colour_show R G B: the timeline source $WORK/show.timeline of one
+# full-screen colour for 39 seconds, compiled into the staged files, and the
+# archive packed from them.
+colour_show() {
+  cat >"$WORK/show.timeline" <<SRC
+name "live"
+tempo 120
+end 39
+track "the colour"
+  length 39
+  item GL STATE
+    NAME = "CLEAR"
+    VALUE = 7
+  item GL FULLSCREENPOLY
+    R = $1
+    G = $2
+    B = $3
+    A = 1
+SRC
+  "$TOOL" sqp build "$WORK/show.timeline" "$WORK/files/scripts/greetz.sqp" >/dev/null &&
+    "$TOOL" archive pack "$WORK/show/velk.dat" "$WORK/files" 2>/dev/null
+}

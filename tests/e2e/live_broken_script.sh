@@ -6,32 +6,14 @@
 # so, instead of ending.
 source "$(dirname "$0")/lib.bash"
 HERE="$(cd "$(dirname "$0")" && pwd)"
-make_music 40
-# The show's folder holds what the player reads; the archive's files are
-# staged beside it, as the build does.
-mkdir -p "$WORK/files/scripts" "$WORK/show"
-mv "$WORK/quendar.mp3" "$WORK/show/"
+source "$HERE/live.bash"
+live_show_folder
 build() {  # build R G B SIDE: the timeline's colour and a material's side
-  cat >"$WORK/show.timeline" <<SRC
-name "live"
-end 39
-track "the colour"
-  length 39
-  item GL STATE
-    NAME = "CLEAR"
-    VALUE = 7
-  item GL FULLSCREENPOLY
-    R = $1
-    G = $2
-    B = $3
-    A = 1
-SRC
   printf '[MATERIALS]\r\nPARAM = BLANK, ?, %s, RGB, NORMAL, CLAMP, 1, 0, 0\r\n' "$4" >"$WORK/files/scripts/greetz.ini"
-  "$TOOL" sqp build "$WORK/show.timeline" "$WORK/files/scripts/greetz.sqp" >/dev/null &&
-    "$TOOL" archive pack "$WORK/show/velk.dat" "$WORK/files" 2>/dev/null
+  colour_show "$1" "$2" "$3"
 }
 build 0 0 1 6y4 || fail "cannot build the show"
-export -f build
+export -f build colour_show
 
 cat >"$WORK/session.sh" <<'INNER'
 source "$LIB/live.bash"

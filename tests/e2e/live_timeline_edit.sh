@@ -5,32 +5,11 @@
 # are measured by bench/live_reload.sh, not asserted here).
 source "$(dirname "$0")/lib.bash"
 HERE="$(cd "$(dirname "$0")" && pwd)"
-make_music 40
-# The show's folder holds what the player reads; the archive's files are
-# staged beside it, as the build does.
-mkdir -p "$WORK/files/scripts" "$WORK/show"
-mv "$WORK/quendar.mp3" "$WORK/show/"
-timeline() {  # timeline R G B: a show of one full-screen colour
-  cat >"$WORK/show.timeline" <<SRC
-name "live"
-tempo 120
-end 39
-track "the colour"
-  length 39
-  item GL STATE
-    NAME = "CLEAR"
-    VALUE = 7
-  item GL FULLSCREENPOLY
-    R = $1
-    G = $2
-    B = $3
-    A = 1
-SRC
-  "$TOOL" sqp build "$WORK/show.timeline" "$WORK/files/scripts/greetz.sqp" >/dev/null &&
-    "$TOOL" archive pack "$WORK/show/velk.dat" "$WORK/files" 2>/dev/null
-}
+source "$HERE/live.bash"
+live_show_folder
+timeline() { colour_show "$@"; }  # timeline R G B: a show of one full-screen colour
 timeline 1 0.5 0 || fail "cannot build the show"
-export -f timeline
+export -f timeline colour_show
 
 cat >"$WORK/session.sh" <<'INNER'
 source "$LIB/live.bash"
