@@ -92,38 +92,7 @@ fuzz() {
 # fails.
 sanitize_show() {
   local fps=2
-  # The player in live mode on the bundled show, and the show rebuilt whenever
-# a file under content/ changes: the build makes only what the change
-# touches, and the player reloads what the new archive changed.
-live() {
-  build
-  cd "$ROOT/show"
-  LIVE_STAMP="$(mktemp)"
-  "$BUILD/glorbe" --live "$@" &
-  LIVE_PLAYER=$!
-  trap 'kill "$LIVE_PLAYER" 2>/dev/null; rm -f "$LIVE_STAMP"' EXIT
-  trap 'exit 130' INT TERM
-  local player=$LIVE_PLAYER stamp=$LIVE_STAMP
-  echo "glorbe.sh live: the show is rebuilt whenever content/ changes; Escape in the window ends"
-  while kill -0 "$player" 2>/dev/null; do
-    if [ -z "$(find "$ROOT/content" -newer "$stamp" -print -quit)" ]; then
-      # Nothing new: wait for a change (inotifywait gives up after a second,
-      # so that the end of the player is noticed), then look again.
-      if command -v inotifywait >/dev/null; then
-        inotifywait -qq -r -t 1 -e close_write,moved_to,create,delete "$ROOT/content" || true
-      else
-        sleep 0.2
-      fi
-      continue
-    fi
-    touch "$stamp"  # what is saved during the build is built next time round
-    sleep 0.05      # an editor's save can be several writes; let them land
-    cmake --build "$BUILD" --target show 2>&1 | grep -E "error|warning|show build|FAILED" || true
-  done
-  wait "$player" || true
-}
-
-case "${1:-}" in
+  case "${1:-}" in
     --full) fps=60 ;;
     --fps) fps="${2:?--fps needs a value}" ;;
     "") ;;
