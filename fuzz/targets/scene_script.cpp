@@ -32,29 +32,7 @@ std::string toyModel() {
   tools::ChunkWriter w;
   w.begin(0x4D4D);
   w.begin(0x3D3D);
-  for (const char* name : {"BALL01", "REDBALL"}) {
-    w.begin(0x4000);
-    w.name(name);
-    w.begin(0x4100);
-    w.begin(0x4110);
-    w.u16(8);
-    for (int i = 0; i < 8; ++i) w.vec(float(i >> 2 & 1), float(i >> 1 & 1), float(i & 1));
-    w.end();
-    w.begin(0x4120);
-    const int quads[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
-    w.u16(12);
-    for (const auto& q : quads) {
-      for (const int third : {1, 2}) {
-        w.u16(uint32_t(q[0]));
-        w.u16(uint32_t(q[third]));
-        w.u16(uint32_t(q[third + 1]));
-        w.u16(0);
-      }
-    }
-    w.end();
-    w.end();
-    w.end();
-  }
+  for (const char* name : {"BALL01", "REDBALL"}) w.cubeObject(name);
   for (const char* name : {"LAMP01", "LAMP02", "SUN"}) {
     w.begin(0x4000);
     w.name(name);

@@ -11,6 +11,7 @@
 #include "display/display_state.h"
 #include "gl_context.h"
 #include "image_codec/hwl_encoder.h"
+#include "scratch_folder_fixture.h"
 #include "scripts/material_table.h"
 #include "scripts/materials_section.h"
 #include "texprog/tex_text.h"
@@ -20,34 +21,20 @@
 namespace glorbe {
 namespace {
 
-class MaterialsTest : public ::testing::Test {
+class MaterialsTest : public testing::ScratchFolderTest {
  protected:
+  MaterialsTest() : ScratchFolderTest("materials") {}
   void SetUp() override {
-    char pattern[] = "/tmp/glorbe-materials.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    saved_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-    resetArchives();
-    resetLoadBuffer();
-    allocateLoadBuffer();
+    ScratchFolderTest::SetUp();
     resetMaterialTable();
     resetTexGenerator();
-    resetDisplayState();
-    display.caps.maxTextureSize = 2048;
-    display.caps.useCompression = false;
     display.caps.plainFilter = GL_LINEAR;
     display.caps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
-    display.settings.textureDepth = 0;
-    testing::resetGlState();
   }
   void TearDown() override {
     for (const Material& m : materialTable.materials) glDeleteTextures(1, &m.texture);
     resetMaterialTable();
-    resetDisplayState();
-    resetLoadBuffer();
-    std::filesystem::current_path(saved_);
-    std::filesystem::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
 
   static void write(const std::string& name, const std::string& bytes) {
@@ -69,7 +56,6 @@ class MaterialsTest : public ::testing::Test {
     return std::string(bytes.begin(), bytes.end());
   }
 
-  std::filesystem::path dir_, saved_;
 };
 
 const Material& material(size_t i) { return materialTable.materials.at(i); }

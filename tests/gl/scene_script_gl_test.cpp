@@ -11,6 +11,7 @@
 #include "display/display_state.h"
 #include "common/random_source.h"
 #include "gl_context.h"
+#include "scratch_folder_fixture.h"
 #include "scripts/material_table.h"
 #include "scripts/scene_script_readers.h"
 #include "scripts/scene_tables.h"
@@ -19,24 +20,15 @@
 namespace glorbe {
 namespace {
 
-class SceneScriptGlTest : public ::testing::Test {
+class SceneScriptGlTest : public testing::ScratchFolderTest {
  protected:
+  SceneScriptGlTest() : ScratchFolderTest("scenes") {}
   void SetUp() override {
-    char pattern[] = "/tmp/glorbe-scenes.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    saved_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-    resetArchives();
-    resetLoadBuffer();
-    allocateLoadBuffer();
+    ScratchFolderTest::SetUp();
     resetMaterialTable();
     resetSceneTables();
     resetTexGenerator();
     resetRandomSource();
-    resetDisplayState();
-    display.caps.maxTextureSize = 2048;
-    display.caps.useCompression = false;
     display.caps.plainFilter = GL_LINEAR;
     display.caps.mipMinFilter = GL_LINEAR_MIPMAP_NEAREST;
     materialTable.materials.push_back({"WOOD", false, 0});
@@ -48,10 +40,7 @@ class SceneScriptGlTest : public ::testing::Test {
     }
     resetMaterialTable();
     resetSceneTables();
-    resetDisplayState();
-    resetLoadBuffer();
-    std::filesystem::current_path(saved_);
-    std::filesystem::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
 
   static void parse(std::initializer_list<const char*> lines) {
@@ -61,7 +50,6 @@ class SceneScriptGlTest : public ::testing::Test {
     parseSceneScript("S.INI");
   }
 
-  std::filesystem::path dir_, saved_;
 };
 
 std::vector<uint8_t> rampTexels(GLuint texture) {

@@ -12,6 +12,7 @@
 #include "display/display_state.h"
 #include "gl_context.h"
 #include "image_codec/hwl_encoder.h"
+#include "scratch_folder_fixture.h"
 #include "textures/texture_upload.h"
 
 namespace glorbe {
@@ -21,30 +22,13 @@ using testing::Rgba;
 
 // A scratch folder as the working directory, the load buffer allocated and
 // the launcher's and the driver's texture choices at their defaults.
-class TextureTest : public ::testing::Test {
+class TextureTest : public testing::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/glorbe-textures.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    saved_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-    resetArchives();
-    resetLoadBuffer();
-    allocateLoadBuffer();
-    resetDisplayState();
-    display.caps.maxTextureSize = 2048;
-    display.caps.useCompression = false;
-    display.settings.textureDepth = 0;
-    testing::resetGlState();
-  }
+  TextureTest() : ScratchFolderTest("textures") {}
   void TearDown() override {
-    resetDisplayState();
-    resetLoadBuffer();
-    std::filesystem::current_path(saved_);
-    std::filesystem::remove_all(dir_);
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_1D, 0);
+    ScratchFolderTest::TearDown();
   }
 
   // Encodes a picture into the working directory; returns the decoder's pixels.
@@ -61,7 +45,6 @@ class TextureTest : public ::testing::Test {
     return pixels;
   }
 
-  std::filesystem::path dir_, saved_;
 };
 
 tools::PngImage gradient(int w, int h, int channels) {

@@ -79,27 +79,7 @@ std::string modelFile(std::initializer_list<const char*> meshes, std::initialize
   w.begin(0x3D3D);
   float n = 0;
   for (const char* name : meshes) {
-    w.begin(0x4000);
-    w.name(name);
-    w.begin(0x4100);
-    w.begin(0x4110);
-    w.u16(8);
-    for (int i = 0; i < 8; ++i) w.vec(2 * n + float(i >> 2 & 1), float(i >> 1 & 1), float(i & 1));
-    w.end();
-    w.begin(0x4120);
-    const int quads[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
-    w.u16(12);
-    for (const auto& q : quads) {
-      for (const int third : {1, 2}) {
-        w.u16(uint32_t(q[0]));
-        w.u16(uint32_t(q[third]));
-        w.u16(uint32_t(q[third + 1]));
-        w.u16(0);
-      }
-    }
-    w.end();
-    w.end();
-    w.end();
+    w.cubeObject(name, 2 * n);
     n += 1;
   }
   n = 0;

@@ -1,5 +1,8 @@
 #include "glorbe_tool/commands.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace glorbe::tools {
 
 const cli::Program& toolProgram() {
@@ -12,6 +15,18 @@ const cli::Program& toolProgram() {
     return p;
   }();
   return program;
+}
+
+bool readSourceFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "glorbe-tool: cannot read %s\n", path.c_str());
+    return false;
+  }
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return true;
 }
 
 }  // namespace glorbe::tools

@@ -5,6 +5,7 @@
 // one more line in commands.cpp.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,19 @@ std::vector<Command> modelCommands();
 std::vector<Command> terrainCommands();
 
 using cli::makeOutputFolder;
+
+// The whole of a source file; false, having said "glorbe-tool: cannot read
+// PATH", when it cannot be read.
+bool readSourceFile(const std::string& path, std::string& text);
+
+// A compiled source's warnings and errors on standard error, one a line,
+// and, when it failed, that OUT was not written. Returns ok.
+template <class Messages>
+bool reportSource(bool ok, const Messages& messages, const std::string& outPath) {
+  for (const std::string& w : messages.warnings) std::fprintf(stderr, "%s\n", w.c_str());
+  for (const std::string& e : messages.errors) std::fprintf(stderr, "%s\n", e.c_str());
+  if (!ok) std::fprintf(stderr, "glorbe-tool: %s not written\n", outPath.c_str());
+  return ok;
+}
 
 }  // namespace glorbe::tools

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <optional>
 #include <string>
 
@@ -63,22 +61,11 @@ int dumpModel(const std::string& name, const std::string& archivePath, bool arch
 }
 
 int buildModel(const std::string& sourcePath, const std::string& outPath) {
-  std::ifstream in(sourcePath, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "glorbe-tool: cannot read %s\n", sourcePath.c_str());
-    return 1;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::string text;
+  if (!readSourceFile(sourcePath, text)) return 1;
   ModelSource source;
   ModelMessages messages;
-  const bool ok = parseModelSource(text.str(), sourcePath, source, messages);
-  for (const std::string& w : messages.warnings) std::fprintf(stderr, "%s\n", w.c_str());
-  for (const std::string& e : messages.errors) std::fprintf(stderr, "%s\n", e.c_str());
-  if (!ok) {
-    std::fprintf(stderr, "glorbe-tool: %s not written\n", outPath.c_str());
-    return 1;
-  }
+  if (!reportSource(parseModelSource(text, sourcePath, source, messages), messages, outPath)) return 1;
   std::string error;
   if (!makeOutputFolder(outPath, error) || !writeModel3ds(source, outPath, error)) {
     std::fprintf(stderr, "glorbe-tool: %s\n", error.c_str());

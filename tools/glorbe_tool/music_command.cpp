@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "audio/mp3_writer.h"
 #include "glorbe_tool/commands.h"
@@ -30,14 +29,8 @@ std::string printable(const std::string& text) {
 }
 
 bool readScore(const std::string& path, Score& score) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "glorbe-tool: cannot read %s\n", path.c_str());
-    return false;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string bytes = text.str();
+  std::string bytes;
+  if (!readSourceFile(path, bytes)) return false;
   // A score is text: an MP3 or a picture given by mistake is said to be none.
   if (bytes.find('\0') != std::string::npos) {
     std::fprintf(stderr, "glorbe-tool: %s is not a score: it is no text file (docs/music.md)\n", path.c_str());

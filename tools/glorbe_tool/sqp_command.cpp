@@ -2,7 +2,6 @@
 // timeline file, and shows a timeline file as the player loads it.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "archive/archive.h"
@@ -18,22 +17,11 @@ namespace glorbe::tools {
 namespace {
 
 int buildTimeline(const std::string& sourcePath, const std::string& outPath) {
-  std::ifstream in(sourcePath, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "glorbe-tool: cannot read %s\n", sourcePath.c_str());
-    return 1;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::string text;
+  if (!readSourceFile(sourcePath, text)) return 1;
   TimelineSource source;
   SourceMessages messages;
-  const bool ok = parseTimelineSource(text.str(), sourcePath, source, messages);
-  for (const std::string& w : messages.warnings) std::fprintf(stderr, "%s\n", w.c_str());
-  for (const std::string& e : messages.errors) std::fprintf(stderr, "%s\n", e.c_str());
-  if (!ok) {
-    std::fprintf(stderr, "glorbe-tool: %s not written\n", outPath.c_str());
-    return 1;
-  }
+  if (!reportSource(parseTimelineSource(text, sourcePath, source, messages), messages, outPath)) return 1;
   const std::string bytes = encodeTimeline(source);
   std::string error;
   if (!makeOutputFolder(outPath, error)) {

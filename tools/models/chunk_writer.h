@@ -52,6 +52,32 @@ struct ChunkWriter {
     u32(length);
   }
 
+  // A named object holding a closed unit cube mesh (8 corners, 12 outward
+  // faces), moved by x along the x axis.
+  void cubeObject(const std::string& objectName, float x = 0) {
+    begin(0x4000);
+    name(objectName);
+    begin(0x4100);
+    begin(0x4110);
+    u16(8);
+    for (int i = 0; i < 8; ++i) vec(x + float(i >> 2 & 1), float(i >> 1 & 1), float(i & 1));
+    end();
+    begin(0x4120);
+    const int quads[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    u16(12);
+    for (const auto& q : quads) {
+      for (const int third : {1, 2}) {
+        u16(uint32_t(q[0]));
+        u16(uint32_t(q[third]));
+        u16(uint32_t(q[third + 1]));
+        u16(0);
+      }
+    }
+    end();
+    end();
+    end();
+  }
+
   const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(bytes.data()); }
   size_t size() const { return bytes.size(); }
 };
