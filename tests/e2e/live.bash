@@ -18,7 +18,7 @@ live_start() {
 
 # pixel X Y: "R G B" of the window's pixel.
 pixel() {
-  import -window "$WIN" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+  timeout 5 import -window "$WIN" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -1
 }
 

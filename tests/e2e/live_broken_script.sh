@@ -28,7 +28,7 @@ sleep 1
 kill -0 "$PID" || { echo "the player ended" >&2; exit 6; }
 echo "centre $(pixel 320 240)"
 # The error is written in red over the picture, in the lower half.
-import -window "$WIN" -crop 640x160+0+250 -depth 8 txt:- 2>/dev/null |
+timeout 5 import -window "$WIN" -crop 640x160+0+250 -depth 8 txt:- 2>/dev/null |
   sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' |
   awk '$1 > 150 && $2 < 110 && $3 < 110 { n++ } END { print "red", n + 0 }'
 build 0 1 0 32 || exit 7

@@ -50,9 +50,11 @@ start=$(date +%s.%N)
 pid=$!
 # Bounded: a player that ends before its window is found must not hang the test.
 win=$(timeout 30 xdotool search --sync --name '^glORBE$' | head -1)
-# The centre of the window, about every 0.2 s, until the player ends.
+# The centre of the window, about every 0.2 s, until the player ends. A
+# capture that meets the window as it closes can wait for ever: each is
+# given 5 s.
 while kill -0 $pid 2>/dev/null; do
-  if import -window "$win" -crop 1x1+400+300 -depth 8 txt:- 2>/dev/null |
+  if timeout 5 import -window "$win" -crop 1x1+400+300 -depth 8 txt:- 2>/dev/null |
       sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -1 >>"$WORK/colours"; then :; fi
   sleep 0.2
 done
