@@ -9,7 +9,8 @@
 // real-time speed from the monotonic clock between blocks, never past what
 // was handed to the device, never backwards, and eased onto each new
 // measurement so it stays smooth. A stream that was just started or sought
-// holds its position until its first frame is heard. When the device stops
+// begins once enough of it is decoded and holds its position until its first
+// frame is heard. When the device stops
 // answering (it failed, or was unplugged) the clock goes on from the
 // monotonic clock alone, so the show never freezes.
 #include "platform/sound.h"
@@ -52,6 +53,11 @@ constexpr double kStaleMs = 500.0;
 constexpr double kEaseLimitMs = 20.0;
 // The clock may run ahead of the sound heard by this much before it waits.
 constexpr double kLeadLimitMs = 2.0;
+// A play or seek starts once this much music from its position is decoded:
+// a device queue is filled at once when the music starts, and the decoder,
+// which may just have been sent to a new place, must not fall behind it (the
+// music would stop for a moment right after it began).
+constexpr int kStartLeadMs = 2 * kDeviceBufferMs;
 
 }  // namespace
 
@@ -175,6 +181,13 @@ bool mixBlock(int16_t* out, int frames, double now) {
       if (now - heardAt > kStaleMs) {
         cursor = std::min<int64_t>(s->lengthFrames, cursor + static_cast<int64_t>((now - heardAt) * framesPerMs(*s)));
         s->placed = false;
+      }
+    }
+    if (!s->placed) {
+      const int64_t lead = std::min<int64_t>(static_cast<int64_t>(kStartLeadMs * framesPerMs(*s)), s->lengthFrames - cursor);
+      if (readableMusicFrames(s->music, cursor, lead) < lead) {
+        s->cursor.store(cursor, std::memory_order_release);
+        continue;  // silence until the decoder is far enough ahead
       }
     }
     const int64_t ready = readableMusicFrames(s->music, cursor, frames);

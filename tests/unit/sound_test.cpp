@@ -2,12 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <sys/stat.h>
 
+#include <atomic>
+#include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "audio/mp3_writer.h"
 #include "audio/test_tune.h"
 #include "platform/monotonic_clock.h"
+#include "platform/music_decoder.h"
 #include "platform/sound.h"
 #include "test_files.h"
 
@@ -207,6 +212,90 @@ TEST(DeviceStream, PositionGoesOnWhenTheDeviceIsClosedUnderIt) {
   EXPECT_EQ(soundGetTimeMs(stream), 2500);
   soundClose();
   unsetenv("SDL_AUDIODRIVER");
+}
+
+}  // namespace
+}  // namespace glorbe
+
+namespace glorbe {
+namespace {
+
+// A play where nothing is decoded yet, on a device that takes sound as fast
+// as it is given (SDL's disk driver with no delay, writing into a pipe): the
+// device gets the music from the exact start frame, and at least 0.4 s of
+// it without a gap, although the decoder starts far from that frame. Before,
+// the music began as soon as its first chunk was decoded and the device
+// could run past the decoder a moment later (a race, so several starts).
+constexpr size_t kStartWanted = 17640;  // 0.4 s
+
+// Plays `path` from `ms` on a fresh disk device; the first kStartWanted
+// frames of sound the device got.
+std::vector<int16_t> soundAfterStart(const std::string& path, int ms, const std::string& pipe) {
+  std::vector<int16_t> heard;
+  if (mkfifo(pipe.c_str(), 0600) != 0) return heard;
+  std::atomic<bool> gathered{false};
+  std::thread reader([&] {
+    FILE* in = std::fopen(pipe.c_str(), "rb");  // waits for the device to open its end
+    if (in == nullptr) return;
+    std::vector<int16_t> block(2 * 16384);
+    size_t frames = 0;
+    while ((frames = std::fread(block.data(), 4, block.size() / 2, in)) > 0) {
+      for (size_t i = 0; i < frames && heard.size() < 2 * kStartWanted; ++i) {
+        if (heard.empty() && block[2 * i] == 0 && block[2 * i + 1] == 0) continue;
+        heard.insert(heard.end(), &block[2 * i], &block[2 * i + 2]);
+        if (heard.size() == 2 * kStartWanted) gathered = true;
+      }
+    }
+    std::fclose(in);
+  });
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  const bool opened = soundSetOutput(SoundOutputDefault) && soundInit(44100, 4);
+  SoundStream* stream = opened ? soundOpenStream(path) : nullptr;
+  if (stream != nullptr) {
+    soundSetTimeMs(stream, ms);
+    soundPlayStream(-1, stream);
+    const double start = monotonicMs();
+    while (!gathered && monotonicMs() - start < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  soundClose();  // closes the device's end of the pipe, so the reader ends
+  if (!opened) std::fclose(std::fopen(pipe.c_str(), "wb"));  // the reader still waits for a writer
+  reader.join();
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
+  unsetenv("SDL_DISKAUDIODELAY");
+  std::remove(pipe.c_str());
+  return heard;
+}
+
+TEST(DeviceStream, MusicStartsWithoutAGapWhereNothingWasDecoded) {
+  testing::ScratchDir dir;
+  std::string error;
+  const std::string tune = dir.file("tune.mp3");
+  ASSERT_TRUE(tools::writeMp3(tune, tools::renderTestTune(4.0, 44100), 44100, 192, error)) << error;
+
+  // The same music decoded on its own, from the start to the end.
+  MusicDecoder music;
+  ASSERT_TRUE(openMusic(music, tune, 44100, true));
+  const double start = monotonicMs();
+  while (readableMusicFrames(music, 0, music.lengthFrames) < music.lengthFrames && monotonicMs() - start < 10000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(readableMusicFrames(music, 0, music.lengthFrames), music.lengthFrames);
+
+  for (int ms : {3000, 2500, 1200, 3100, 2000, 1700}) {
+    const std::vector<int16_t> heard = soundAfterStart(tune, ms, dir.file("device.raw"));
+    ASSERT_EQ(heard.size(), 2 * kStartWanted) << "from " << ms << " ms the device got too little music";
+    int64_t first = static_cast<int64_t>(ms) * 441 / 10;
+    while (first < music.lengthFrames && music.pcm[2 * first] == 0 && music.pcm[2 * first + 1] == 0) ++first;
+    ASSERT_LE(first + static_cast<int64_t>(kStartWanted), music.lengthFrames);
+    size_t same = 0;
+    while (same < kStartWanted && heard[2 * same] == music.pcm[2 * (first + same)] &&
+           heard[2 * same + 1] == music.pcm[2 * (first + same) + 1])
+      ++same;
+    EXPECT_EQ(same, kStartWanted) << "from " << ms << " ms the music heard parts from the music at frame " << same;
+  }
+  closeMusic(music);
 }
 
 }  // namespace
