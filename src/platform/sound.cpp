@@ -10,9 +10,9 @@
 // was handed to the device, never backwards, and eased onto each new
 // measurement so it stays smooth. A stream that was just started or sought
 // begins once enough of it is decoded and holds its position until its first
-// frame is heard. When the device stops
-// answering (it failed, or was unplugged) the clock goes on from the
-// monotonic clock alone, so the show never freezes.
+// frame is heard. When the device stops answering (it failed, or was
+// unplugged) the clock goes on from the monotonic clock alone, so the show
+// never freezes.
 #include "platform/sound.h"
 
 #include <SDL.h>
@@ -174,8 +174,9 @@ bool mixBlock(int16_t* out, int frames, double now) {
     if (s == nullptr || !s->playing.load(std::memory_order_acquire)) continue;
     int64_t cursor = s->cursor.load(std::memory_order_relaxed);
     // Back from a stall that the clock ran through: the sound skips ahead
-    // by the time it missed, so that it meets the clock again.
-    if (s->live.load(std::memory_order_relaxed)) {
+    // by the time it missed, so that it meets the clock again. Once: a skip
+    // waiting for its music to be decoded is not skipped on again.
+    if (s->placed && s->live.load(std::memory_order_relaxed)) {
       double heard = 0, heardAt = 0;
       readHeard(*s, heard, heardAt);
       if (now - heardAt > kStaleMs) {
@@ -184,7 +185,8 @@ bool mixBlock(int16_t* out, int frames, double now) {
       }
     }
     if (!s->placed) {
-      const int64_t lead = std::min<int64_t>(static_cast<int64_t>(kStartLeadMs * framesPerMs(*s)), s->lengthFrames - cursor);
+      const int64_t lead =
+          std::min<int64_t>(static_cast<int64_t>(kStartLeadMs * framesPerMs(*s)), s->lengthFrames - cursor);
       if (readableMusicFrames(s->music, cursor, lead) < lead) {
         s->cursor.store(cursor, std::memory_order_release);
         continue;  // silence until the decoder is far enough ahead

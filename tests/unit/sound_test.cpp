@@ -260,7 +260,9 @@ std::vector<int16_t> soundAfterStart(const std::string& path, int ms, const std:
     while (!gathered && monotonicMs() - start < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   soundClose();  // closes the device's end of the pipe, so the reader ends
-  if (!opened) std::fclose(std::fopen(pipe.c_str(), "wb"));  // the reader still waits for a writer
+  if (!opened) {
+    if (FILE* out = std::fopen(pipe.c_str(), "wb")) std::fclose(out);  // the reader still waits for a writer
+  }
   reader.join();
   unsetenv("SDL_AUDIODRIVER");
   unsetenv("SDL_DISKAUDIOFILE");
